@@ -1,0 +1,221 @@
+#include "platform/process.h"
+
+#include <fcntl.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/stat.h>
+#include <sys/types.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdlib>
+#include <thread>
+
+#include "platform/files.h"
+
+extern char** environ;
+
+namespace velt::platform {
+
+namespace {
+
+bool IsBlank(char c) {
+    return c == ' ' || c == '\t';
+}
+
+bool IsExecutableFile(const std::string& path) {
+    struct stat st;
+    return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode) &&
+           ::access(path.c_str(), X_OK) == 0;
+}
+
+std::string SearchPath(const std::string& name) {
+    std::string path;
+    if (const char* p = std::getenv("PATH")) {
+        path = p;
+    } else {
+        size_t n = ::confstr(_CS_PATH, nullptr, 0);
+        if (n > 0) {
+            path.resize(n);
+            ::confstr(_CS_PATH, path.data(), n);
+            path.resize(n - 1);
+        }
+    }
+    size_t pos = 0;
+    for (;;) {
+        size_t end = path.find(':', pos);
+        if (end == std::string::npos) end = path.size();
+        // An empty entry stands for the current directory.
+        std::string dir = path.substr(pos, end - pos);
+        std::string candidate = dir.empty() ? "./" + name : JoinPath(dir, name);
+        if (IsExecutableFile(candidate)) return candidate;
+        if (end == path.size()) return "";
+        pos = end + 1;
+    }
+}
+
+std::string FindExact(const std::string& name) {
+    if (name.find('/') != std::string::npos) {
+        std::string resolved = ResolveName(name);
+        return IsRegularFile(resolved) ? resolved : "";
+    }
+    return SearchPath(name);
+}
+
+// Owns the spawn attributes and file actions so every exit path releases them.
+class SpawnSetup {
+  public:
+    SpawnSetup() {
+        ::posix_spawnattr_init(&attr_);
+        ::posix_spawn_file_actions_init(&actions_);
+    }
+    ~SpawnSetup() {
+        ::posix_spawn_file_actions_destroy(&actions_);
+        ::posix_spawnattr_destroy(&attr_);
+    }
+    SpawnSetup(const SpawnSetup&) = delete;
+    SpawnSetup& operator=(const SpawnSetup&) = delete;
+
+    posix_spawnattr_t attr_;
+    posix_spawn_file_actions_t actions_;
+};
+
+// Starts the command; the child's pid, or -1 with errno set when it could not start.
+pid_t Spawn(const std::string& commandLine, const RunOptions& options, bool detached) {
+    std::vector<std::string> args = SplitCommandLine(commandLine);
+    if (args.empty() || args[0].empty()) {
+        errno = ENOENT;
+        return -1;
+    }
+    std::string program = FindProgram(args[0]);
+    if (program.empty()) {
+        errno = ENOENT;
+        return -1;
+    }
+    // The working directory is entered before the program is executed, so a relative
+    // program name must not be read against it.
+    program = MakeAbsolute(program);
+
+    SpawnSetup s;
+    short flags = POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF;
+    if (detached)
+        flags |= POSIX_SPAWN_SETSID;
+    else if (options.newProcessGroup)
+        flags |= POSIX_SPAWN_SETPGROUP;
+    ::posix_spawnattr_setflags(&s.attr_, flags);
+    ::posix_spawnattr_setpgroup(&s.attr_, 0);
+    // The child starts clean: no blocked signals, and nothing we ignore (SIGPIPE, say)
+    // stays ignored in it.
+    sigset_t none, all;
+    sigemptyset(&none);
+    sigfillset(&all);
+    ::posix_spawnattr_setsigmask(&s.attr_, &none);
+    ::posix_spawnattr_setsigdefault(&s.attr_, &all);
+
+    // Redirections are opened before the directory change: like handles the caller opens,
+    // their names are taken relative to the caller's directory.
+    if (options.hidden)
+        ::posix_spawn_file_actions_addopen(&s.actions_, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
+    std::string out = options.stdoutFile.empty() ? "" : ResolveName(options.stdoutFile);
+    std::string err = options.stderrFile.empty() ? "" : ResolveName(options.stderrFile);
+    if (!out.empty())
+        ::posix_spawn_file_actions_addopen(&s.actions_, STDOUT_FILENO, out.c_str(),
+                                           O_WRONLY | O_CREAT | O_TRUNC, 0666);
+    if (!err.empty()) {
+        // One file for both streams must be opened once, or each would overwrite the other.
+        if (err == out)
+            ::posix_spawn_file_actions_adddup2(&s.actions_, STDOUT_FILENO, STDERR_FILENO);
+        else
+            ::posix_spawn_file_actions_addopen(&s.actions_, STDERR_FILENO, err.c_str(),
+                                               O_WRONLY | O_CREAT | O_TRUNC, 0666);
+    }
+    std::string dir = options.directory.empty() ? "" : ResolveName(options.directory);
+    if (!dir.empty()) {
+        if (!IsDirectory(dir)) {
+            errno = ENOENT;
+            return -1;
+        }
+        ::posix_spawn_file_actions_addchdir_np(&s.actions_, dir.c_str());
+    }
+
+    std::vector<char*> argv;
+    argv.reserve(args.size() + 1);
+    for (std::string& a : args) argv.push_back(a.data());
+    argv.push_back(nullptr);
+
+    // glibc reports a failed exec (and failed file actions) as the result of posix_spawn,
+    // so "could not start" never looks like a program that exited with 127.
+    pid_t pid = -1;
+    int rc = ::posix_spawn(&pid, program.c_str(), &s.actions_, &s.attr_, argv.data(), environ);
+    if (rc != 0) {
+        errno = rc;
+        return -1;
+    }
+    return pid;
+}
+
+int WaitForExit(pid_t pid) {
+    int status = 0;
+    for (;;) {
+        pid_t r = ::waitpid(pid, &status, 0);
+        if (r == pid) break;
+        if (r < 0 && errno == EINTR) continue;
+        return -1;
+    }
+    if (WIFEXITED(status)) return WEXITSTATUS(status);
+    if (WIFSIGNALED(status)) return 128 + WTERMSIG(status);
+    return -1;
+}
+
+}  // namespace
+
+std::vector<std::string> SplitCommandLine(std::string_view commandLine) {
+    std::vector<std::string> args;
+    std::string current;
+    bool inArgument = false;  // a quote alone starts an argument, so "" is an empty one
+    bool quoted = false;
+    for (char c : commandLine) {
+        if (c == '"') {
+            quoted = !quoted;
+            inArgument = true;
+        } else if (!quoted && IsBlank(c)) {
+            if (inArgument) {
+                args.push_back(std::move(current));
+                current.clear();
+                inArgument = false;
+            }
+        } else {
+            current += c;
+            inArgument = true;
+        }
+    }
+    // An unterminated quote runs to the end of the line.
+    if (inArgument) args.push_back(std::move(current));
+    return args;
+}
+
+int RunAndWait(const std::string& commandLine, const RunOptions& options) {
+    pid_t pid = Spawn(commandLine, options, false);
+    if (pid < 0) return -1;
+    return WaitForExit(pid);
+}
+
+bool StartDetached(const std::string& commandLine, const RunOptions& options) {
+    pid_t pid = Spawn(commandLine, options, true);
+    if (pid < 0) return false;
+    // Nobody waits for the program, so a thread of our own collects its exit status;
+    // otherwise it would stay a zombie as long as we run.
+    std::thread([pid] { WaitForExit(pid); }).detach();
+    return true;
+}
+
+std::string FindProgram(const std::string& name) {
+    if (name.empty()) return "";
+    std::string found = FindExact(name);
+    if (!found.empty()) return found;
+    if (NamePart(name).find('.') == std::string::npos) return FindExact(name + ".exe");
+    return "";
+}
+
+}  // namespace velt::platform

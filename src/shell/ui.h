@@ -1,0 +1,58 @@
+// The one channel through which the core reaches the user. The Qt front end implements it;
+// tests use a scripted implementation that records every call and answers from a queue.
+// Later subsystems add their small methods here rather than a second channel.
+#pragma once
+
+#include <string>
+
+namespace velt {
+
+// Message-box styles, with the values of the system's own toolkit so that stored and traced
+// values read the same everywhere.
+enum : unsigned {
+    kMbOk = 0x0,
+    kMbYesNoCancel = 0x3,
+    kMbYesNo = 0x4,
+    kMbIconHand = 0x10,  // stop icon
+    kMbIconQuestion = 0x20,
+    kMbIconExclamation = 0x30,
+    kMbIconInformation = 0x40,
+    kMbTaskModal = 0x2000,
+    kMbSetForeground = 0x10000,
+};
+
+// Message-box results.
+enum : int {
+    kIdOk = 1,
+    kIdCancel = 2,
+    kIdYes = 6,
+    kIdNo = 7,
+};
+
+// Which window owns a modal box.
+enum class BoxOwner {
+    Frame,         // the main frame window
+    ActiveWindow,  // whichever window is active
+};
+
+class Ui {
+public:
+    virtual ~Ui() = default;
+
+    // Shows a modal box and returns the button pressed (kIdOk, kIdYes, ...). An empty caption
+    // means the window system's default caption.
+    virtual int MessageBox(const std::string& text, const std::string& caption, unsigned style,
+                           BoxOwner owner) = 0;
+    // Restores the main frame when it is minimised (before an error box is shown).
+    virtual void RestoreFrameIfMinimised() = 0;
+    // The short warning sound.
+    virtual void Beep() = 0;
+};
+
+// The registered Ui. Until a front end registers one, a silent Ui answers every box with its
+// default button (Ok, No, Cancel), so the core never dereferences nothing.
+Ui& CurrentUi();
+// Registers `ui` (not owned); null goes back to the silent one. Returns the previous one.
+Ui* SetUi(Ui* ui);
+
+}  // namespace velt

@@ -1,0 +1,86 @@
+// Command-line driver over the core: scripting, checks and tests without a window.
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <iostream>
+#include <string>
+
+#include "platform/profile_store.h"
+#include "shell/messages.h"
+#include "shell/settings_dump.h"
+#include "shell/ui.h"
+
+namespace {
+
+// Boxes go to standard error; questions are answered No, since nobody is there to ask.
+class ConsoleUi : public velt::Ui {
+public:
+    int MessageBox(const std::string& text, const std::string& caption, unsigned style,
+                   velt::BoxOwner) override {
+        std::cerr << (caption.empty() ? "velt" : caption) << ": " << text << "\n";
+        switch (style & 0xF) {
+            case velt::kMbYesNo:
+                return velt::kIdNo;
+            case velt::kMbYesNoCancel:
+                return velt::kIdCancel;
+            default:
+                return velt::kIdOk;
+        }
+    }
+    void RestoreFrameIfMinimised() override {}
+    void Beep() override {}
+};
+
+int Usage() {
+    std::cerr << "usage:\n"
+                 "  velt-cli msg ID\n"
+                 "  velt-cli ini get FILE SECTION KEY DEFAULT\n"
+                 "  velt-cli ini set FILE SECTION KEY [VALUE]   (no VALUE removes the key)\n"
+                 "  velt-cli prefs ROOT\n";
+    return 2;
+}
+
+bool ParseId(const char* s, unsigned& id) {
+    char* end = nullptr;
+    unsigned long v = std::strtoul(s, &end, 10);
+    if (!*s || *end || v > 65535) return false;
+    id = static_cast<unsigned>(v);
+    return true;
+}
+
+int Ini(int argc, char** argv) {
+    if (argc >= 7 && std::strcmp(argv[2], "get") == 0 && argc == 7) {
+        std::cout << velt::platform::ProfileGetString(argv[3], argv[4], argv[5], argv[6])
+                  << "\n";
+        return 0;
+    }
+    if (std::strcmp(argv[2], "set") == 0 && (argc == 6 || argc == 7)) {
+        std::string value = argc == 7 ? argv[6] : "";
+        bool ok = velt::platform::ProfileWriteString(argv[3], argv[4], argv[5],
+                                                     argc == 7 ? &value : nullptr);
+        if (!ok) {
+            std::cerr << "velt-cli: cannot write " << argv[3] << "\n";
+            return 1;
+        }
+        return 0;
+    }
+    return Usage();
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    ConsoleUi ui;
+    velt::SetUi(&ui);
+    if (argc < 2) return Usage();
+    std::string cmd = argv[1];
+    if (cmd == "msg" && argc == 3) {
+        unsigned id;
+        if (!ParseId(argv[2], id)) return Usage();
+        std::cout << velt::GetMessageText(id) << "\n";
+        return 0;
+    }
+    if (cmd == "ini" && argc >= 3) return Ini(argc, argv);
+    if (cmd == "prefs" && argc == 3) return velt::RunPrefsCommand(argv[2], std::cout);
+    return Usage();
+}
