@@ -1,5 +1,6 @@
 // The front end starts, shows its frame, answers message boxes through the core's Ui, and
 // quits cleanly.
+#include <QAbstractButton>
 #include <QApplication>
 #include <QDir>
 #include <QMessageBox>
@@ -60,6 +61,15 @@ private slots:
         QCOMPARE(seenText.size(), 254);
 
         velt::SetUi(previous);
+    }
+
+    // Closing the frame ends the event loop with exit code 0, as the program's main() relies on.
+    void closingTheFrameQuitsCleanly() {
+        velt::gui::MainWindow frame;
+        frame.show();
+        QTimer::singleShot(0, &frame, &QWidget::close);
+        QCOMPARE(QApplication::exec(), 0);
+        QVERIFY(!frame.isVisible());
     }
 };
 
