@@ -25,7 +25,7 @@ namespace velt::platform {
 // The parsed text of one file. Pure: no file-system access, so it can be fuzzed and tested
 // directly.
 class ProfileText {
-public:
+  public:
     ProfileText();
     ~ProfileText();
     ProfileText(const ProfileText&) = delete;
@@ -54,7 +54,7 @@ public:
     // Key names of a section in file order, as spelt in the file (first occurrence of each).
     std::vector<std::string> Keys(std::string_view section) const;
 
-private:
+  private:
     struct Impl;
     std::unique_ptr<Impl> impl_;
 };
@@ -88,7 +88,7 @@ void ProfileForgetCache();
 // written, the batch knows it from the start and every write in it returns false, so a
 // sequence of writes stops at its first key.
 class ProfileBatch {
-public:
+  public:
     explicit ProfileBatch(const std::string& path);
     ~ProfileBatch();
     ProfileBatch(const ProfileBatch&) = delete;
@@ -98,7 +98,7 @@ public:
     bool Commit();
     bool writable() const { return writable_; }
 
-private:
+  private:
     std::string path_;
     bool writable_ = false;
     bool done_ = false;

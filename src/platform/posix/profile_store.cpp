@@ -27,7 +27,9 @@ struct Line {
 using LineList = std::list<Line>;
 using LineIt = LineList::iterator;
 
-bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\v' || c == '\f'; }
+bool IsBlank(char c) {
+    return c == ' ' || c == '\t' || c == '\r' || c == '\v' || c == '\f';
+}
 
 std::string_view Trim(std::string_view s) {
     while (!s.empty() && IsBlank(s.front())) s.remove_prefix(1);
@@ -35,7 +37,9 @@ std::string_view Trim(std::string_view s) {
     return s;
 }
 
-char Lower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
+char Lower(char c) {
+    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+}
 
 std::string Folded(std::string_view s) {
     std::string r(s);
@@ -43,7 +47,9 @@ std::string Folded(std::string_view s) {
     return r;
 }
 
-bool IsQuote(char c) { return c == '"' || c == '\''; }
+bool IsQuote(char c) {
+    return c == '"' || c == '\'';
+}
 
 Kind Classify(std::string_view text) {
     std::string_view t = Trim(text);
@@ -58,7 +64,9 @@ std::string_view HeaderName(std::string_view text) {
     return Trim(t.substr(0, t.find(']')));
 }
 
-std::string_view KeyName(std::string_view text) { return Trim(text.substr(0, text.find('='))); }
+std::string_view KeyName(std::string_view text) {
+    return Trim(text.substr(0, text.find('=')));
+}
 
 std::string_view KeyValue(std::string_view text) {
     std::string_view v = Trim(text.substr(text.find('=') + 1));
@@ -70,21 +78,22 @@ std::string_view KeyValue(std::string_view text) {
 // double quotes, which the reader strips again.
 std::string EncodedValue(const std::string& value) {
     bool quote = !value.empty() && (IsBlank(value.front()) || IsBlank(value.back()));
-    if (value.size() >= 2 && IsQuote(value.front()) && value.front() == value.back())
-        quote = true;
+    if (value.size() >= 2 && IsQuote(value.front()) && value.front() == value.back()) quote = true;
     return quote ? '"' + value + '"' : value;
 }
 
-bool HasLineBreak(std::string_view s) { return s.find_first_of("\r\n") != std::string_view::npos; }
+bool HasLineBreak(std::string_view s) {
+    return s.find_first_of("\r\n") != std::string_view::npos;
+}
 
 }  // namespace
 
 struct ProfileText::Impl {
     struct Section {
         LineIt header;
-        std::string name;                                // as spelt in the file
+        std::string name;                              // as spelt in the file
         std::unordered_map<std::string, LineIt> keys;  // folded name -> first key line
-        LineIt lastKey;                                  // the header when there are no keys
+        LineIt lastKey;                                // the header when there are no keys
     };
     using SectionList = std::list<Section>;
     using SectionIt = SectionList::iterator;

@@ -36,7 +36,10 @@ bool MakeDirectories(const std::string& dir) {
     if (dir.empty() || IsDirectory(dir)) return true;
     std::string parent = DirectoryPart(dir);
     if (parent != dir && !MakeDirectories(parent)) return false;
-    if (::mkdir(dir.c_str(), 0700) == 0 || errno == EEXIST) return IsDirectory(dir);
+    if (::mkdir(dir.c_str(), 0700) == 0) return true;
+    if (errno != EEXIST) return false;
+    if (IsDirectory(dir)) return true;  // made by somebody else meanwhile
+    errno = ENOTDIR;
     return false;
 }
 
