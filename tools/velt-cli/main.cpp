@@ -6,6 +6,8 @@
 #include <string>
 
 #include "platform/profile_store.h"
+#include "platform/files.h"
+#include "shell/compiler_root.h"
 #include "shell/messages.h"
 #include "shell/settings_dump.h"
 #include "shell/ui.h"
@@ -36,7 +38,8 @@ int Usage() {
                  "  velt-cli msg ID\n"
                  "  velt-cli ini get FILE SECTION KEY DEFAULT\n"
                  "  velt-cli ini set FILE SECTION KEY [VALUE]   (no VALUE removes the key)\n"
-                 "  velt-cli prefs ROOT\n";
+                 "  velt-cli prefs ROOT\n"
+                 "  velt-cli root register ROOT   (only when no compiler root is recorded)\n";
     return 2;
 }
 
@@ -82,5 +85,9 @@ int main(int argc, char** argv) {
     }
     if (cmd == "ini" && argc >= 3) return Ini(argc, argv);
     if (cmd == "prefs" && argc == 3) return velt::RunPrefsCommand(argv[2], std::cout);
+    if (cmd == "root" && argc == 4 && std::strcmp(argv[2], "register") == 0) {
+        std::string root = velt::platform::MakeAbsolute(argv[3]);
+        return velt::RegisterDefaultRoot(root) ? 0 : 1;
+    }
     return Usage();
 }
