@@ -1,7 +1,13 @@
 #include "qt_ui.h"
 
 #include <QApplication>
+#include <QDialog>
+#include <QDialogButtonBox>
+#include <QLabel>
+#include <QListWidget>
 #include <QMessageBox>
+#include <QPushButton>
+#include <QVBoxLayout>
 #include <QWidget>
 
 namespace velt::gui {
@@ -68,5 +74,48 @@ void QtUi::RestoreFrameIfMinimised() {
 }
 
 void QtUi::Beep() { QApplication::beep(); }
+
+// The frame's status pane widget reads FrameStatusPane() when it is wired to this call.
+void QtUi::StatusPaneChanged() {}
+
+// The frame's output pane widget reads FrameOutputPane() when it is wired to this call.
+void QtUi::OutputPaneChanged(const std::string&) {}
+
+int QtUi::AskModifiedFiles(const std::vector<std::string>& names) {
+    QDialog dialog(frame_);
+    dialog.setObjectName("ModifiedFiles");
+    dialog.setWindowTitle("Modified files");
+    auto* layout = new QVBoxLayout(&dialog);
+    auto* list = new QListWidget(&dialog);
+    list->setObjectName("names");
+    list->setSelectionMode(QAbstractItemView::NoSelection);
+    for (const std::string& name : names)
+        list->addItem(QString::fromLocal8Bit(name.data(), static_cast<qsizetype>(name.size())));
+    layout->addWidget(list);
+
+    auto* buttons = new QDialogButtonBox(&dialog);
+    QPushButton* saveAll = buttons->addButton("&Save all", QDialogButtonBox::AcceptRole);
+    QPushButton* forget = buttons->addButton("&Forget", QDialogButtonBox::DestructiveRole);
+    QPushButton* cancel = buttons->addButton("&Cancel", QDialogButtonBox::RejectRole);
+    saveAll->setObjectName("saveAll");
+    forget->setObjectName("forget");
+    cancel->setObjectName("cancel");
+    saveAll->setDefault(true);
+    layout->addWidget(buttons);
+
+    int result = kIdCancel;  // Esc and the window's close button keep the IDE open
+    QObject::connect(saveAll, &QPushButton::clicked, &dialog, [&] {
+        result = kIdYes;
+        dialog.accept();
+    });
+    QObject::connect(forget, &QPushButton::clicked, &dialog, [&] {
+        result = kIdNo;
+        dialog.accept();
+    });
+    QObject::connect(cancel, &QPushButton::clicked, &dialog, &QDialog::reject);
+    dialog.setWindowModality(Qt::ApplicationModal);
+    dialog.exec();
+    return result;
+}
 
 }  // namespace velt::gui

@@ -15,6 +15,9 @@ public:
                    BoxOwner owner) override;
     void RestoreFrameIfMinimised() override;
     void Beep() override;
+    void StatusPaneChanged() override;
+    void OutputPaneChanged(const std::string& page) override;
+    int AskModifiedFiles(const std::vector<std::string>& names) override;
 
     void setFrame(QWidget* frame) { frame_ = frame; }
 

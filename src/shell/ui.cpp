@@ -18,6 +18,10 @@ public:
     }
     void RestoreFrameIfMinimised() override {}
     void Beep() override {}
+    void StatusPaneChanged() override {}
+    void OutputPaneChanged(const std::string&) override {}
+    // Nobody can be asked: keep the IDE open rather than lose or overwrite anything.
+    int AskModifiedFiles(const std::vector<std::string>&) override { return kIdCancel; }
 };
 
 SilentUi gSilent;

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 namespace velt {
 
@@ -47,6 +48,14 @@ public:
     virtual void RestoreFrameIfMinimised() = 0;
     // The short warning sound.
     virtual void Beep() = 0;
+    // The status pane's texts changed (FrameStatusPane() holds them).
+    virtual void StatusPaneChanged() = 0;
+    // A page of the output pane changed (FrameOutputPane() holds it): lines, selection, the
+    // page shown, or the page itself was added.
+    virtual void OutputPaneChanged(const std::string& page) = 0;
+    // The "Modified files" question before closing: lists `names` with the buttons
+    // "&Save all" (kIdYes), "&Forget" (kIdNo) and "&Cancel" (kIdCancel).
+    virtual int AskModifiedFiles(const std::vector<std::string>& names) = 0;
 };
 
 // The registered Ui. Until a front end registers one, a silent Ui answers every box with its

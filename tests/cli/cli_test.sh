@@ -42,5 +42,11 @@ check "root registered" "$dir/root/include" "$("$cli" ini get "$XDG_CONFIG_HOME/
 "$cli" root register "$dir/other"
 check "root kept" "$dir/root/include" "$("$cli" ini get "$XDG_CONFIG_HOME/nimra/registry.ini" 'Software\nimra\Compiler' includepath none)"
 
+# Handing a file to a running Velt when none runs (a runtime directory of the test's own).
+mkdir -m 700 "$dir/run"
+err=$(XDG_RUNTIME_DIR=$dir/run "$cli" send open "$dir/t.ini" 2>&1 >/dev/null); rc=$?
+check "send open without instance exit" 1 $rc
+check "send open without instance text" "velt-cli: no running Velt to open $dir/t.ini" "$err"
+
 if [ $fails -eq 0 ]; then echo "cli: all checks passed"; fi
 exit $((fails > 0))

@@ -20,6 +20,17 @@ int ScriptedUi::MessageBox(const std::string& text, const std::string& caption, 
     return buttons == kMbYesNo ? kIdNo : kIdCancel;
 }
 
+int ScriptedUi::AskModifiedFiles(const std::vector<std::string>& names) {
+    modifiedFileLists.push_back(names);
+    if (!answers.empty()) {
+        int r = answers.front();
+        answers.pop_front();
+        return r;
+    }
+    ++unanswered;
+    return kIdCancel;
+}
+
 std::vector<std::string> ScriptedUi::Texts() const {
     std::vector<std::string> out;
     for (const auto& b : boxes) out.push_back(b.text);
@@ -28,8 +39,10 @@ std::vector<std::string> ScriptedUi::Texts() const {
 
 void ScriptedUi::Clear() {
     boxes.clear();
+    modifiedFileLists.clear();
     answers.clear();
-    unanswered = restores = beeps = 0;
+    unanswered = restores = beeps = statusChanges = 0;
+    outputChanges.clear();
 }
 
 }  // namespace velt::testing

@@ -25,6 +25,10 @@ public:
                    BoxOwner owner) override;
     void RestoreFrameIfMinimised() override { ++restores; }
     void Beep() override { ++beeps; }
+    void StatusPaneChanged() override { ++statusChanges; }
+    void OutputPaneChanged(const std::string& page) override { outputChanges.push_back(page); }
+    // Records the names and answers from the queue (Cancel when it is empty).
+    int AskModifiedFiles(const std::vector<std::string>& names) override;
 
     // Queues the answers of the next boxes (kIdYes, kIdNo, kIdCancel, ...).
     void Answer(int result) { answers.push_back(result); }
@@ -34,10 +38,13 @@ public:
     void Clear();
 
     std::vector<Box> boxes;
+    std::vector<std::vector<std::string>> modifiedFileLists;  // one per AskModifiedFiles
     std::deque<int> answers;
     int unanswered = 0;  // boxes that asked a question the queue did not answer
     int restores = 0;
     int beeps = 0;
+    int statusChanges = 0;
+    std::vector<std::string> outputChanges;  // the page of each change, in order
 
 private:
     Ui* previous_ = nullptr;

@@ -8,6 +8,7 @@
 #include "platform/profile_store.h"
 #include "platform/files.h"
 #include "shell/compiler_root.h"
+#include "shell/instance.h"
 #include "shell/messages.h"
 #include "shell/settings_dump.h"
 #include "shell/ui.h"
@@ -31,6 +32,10 @@ public:
     }
     void RestoreFrameIfMinimised() override {}
     void Beep() override {}
+    void StatusPaneChanged() override {}
+    void OutputPaneChanged(const std::string&) override {}
+    // Nobody to ask: keep everything as it is.
+    int AskModifiedFiles(const std::vector<std::string>&) override { return velt::kIdCancel; }
 };
 
 int Usage() {
@@ -39,8 +44,32 @@ int Usage() {
                  "  velt-cli ini get FILE SECTION KEY DEFAULT\n"
                  "  velt-cli ini set FILE SECTION KEY [VALUE]   (no VALUE removes the key)\n"
                  "  velt-cli prefs ROOT\n"
-                 "  velt-cli root register ROOT   (only when no compiler root is recorded)\n";
+                 "  velt-cli root register ROOT   (only when no compiler root is recorded)\n"
+                 "  velt-cli send open FILE   (opens FILE in the running Velt)\n";
     return 2;
+}
+
+int SendOpen(const char* file) {
+    switch (velt::SendOpenRequest(file)) {
+        case velt::OpenRequestResult::Opened:
+            return 0;
+        case velt::OpenRequestResult::NotOpened:
+            std::cerr << "velt-cli: the running Velt could not open " << file << "\n";
+            return 1;
+        case velt::OpenRequestResult::NoInstance:
+            std::cerr << "velt-cli: no running Velt to open " << file << "\n";
+            return 1;
+        case velt::OpenRequestResult::NoAnswer:
+            std::cerr << "velt-cli: the running Velt did not answer\n";
+            return 1;
+        case velt::OpenRequestResult::NameTooLong:
+            std::cerr << "velt-cli: the name of " << file << " is too long to send\n";
+            return 1;
+        case velt::OpenRequestResult::NoSharedBlock:
+            std::cerr << "velt-cli: the shared block of the running Velt is not available\n";
+            return 1;
+    }
+    return 1;
 }
 
 bool ParseId(const char* s, unsigned& id) {
@@ -89,5 +118,6 @@ int main(int argc, char** argv) {
         std::string root = velt::platform::MakeAbsolute(argv[3]);
         return velt::RegisterDefaultRoot(root) ? 0 : 1;
     }
+    if (cmd == "send" && argc == 4 && std::strcmp(argv[2], "open") == 0) return SendOpen(argv[3]);
     return Usage();
 }
