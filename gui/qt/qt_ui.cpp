@@ -10,6 +10,8 @@
 #include <QVBoxLayout>
 #include <QWidget>
 
+#include "main_window.h"
+
 namespace velt::gui {
 
 int QtUi::MessageBox(const std::string& text, const std::string& caption, unsigned style,
@@ -73,13 +75,17 @@ void QtUi::RestoreFrameIfMinimised() {
     if (frame_ && frame_->isMinimized()) frame_->showNormal();
 }
 
-void QtUi::Beep() { QApplication::beep(); }
+void QtUi::Beep() {
+    QApplication::beep();
+}
 
-// The frame's status pane widget reads FrameStatusPane() when it is wired to this call.
-void QtUi::StatusPaneChanged() {}
+void QtUi::StatusPaneChanged() {
+    if (auto* frame = qobject_cast<MainWindow*>(frame_)) frame->statusPaneChanged();
+}
 
-// The frame's output pane widget reads FrameOutputPane() when it is wired to this call.
-void QtUi::OutputPaneChanged(const std::string&) {}
+void QtUi::OutputPaneChanged(const std::string& page) {
+    if (auto* frame = qobject_cast<MainWindow*>(frame_)) frame->outputPaneChanged(page);
+}
 
 int QtUi::AskModifiedFiles(const std::vector<std::string>& names) {
     QDialog dialog(frame_);
