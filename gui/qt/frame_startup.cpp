@@ -14,6 +14,8 @@
 
 #include "main_window.h"
 #include "qt_ui.h"
+#include "shell/messages.h"
+#include "shell/msgbox.h"
 #include "shell/shortcuts.h"
 #include "splash.h"
 #include "status_pane_widget.h"
@@ -55,13 +57,20 @@ void FrameStartup::ShowFrame() {
 }
 
 // Filled by the projects subsystem (opening a project by name).
-void FrameStartup::OpenProject(const std::string&) {}
+void FrameStartup::OpenProject(const std::string& name) {
+    ShowInfo(FormatText("Projects are not available in this version of Velt yet; %s was not opened.",
+                        name.c_str()));
+}
 
 // Filled by the projects subsystem (the project of the last session).
 void FrameStartup::OpenLastProject() {}
 
 // Filled by the debugger (attaching to a running process).
-void FrameStartup::AttachDebugger(std::uint32_t, std::uint64_t) {}
+void FrameStartup::AttachDebugger(std::uint32_t pid, std::uint64_t) {
+    ShowInfo(FormatText(
+        "Debugging is not available in this version of Velt yet; process %u was not attached.",
+        pid));
+}
 
 // Filled by the autosave of the editor (its timer and this session's copies).
 void FrameStartup::StartAutosave() {}

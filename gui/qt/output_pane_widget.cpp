@@ -16,12 +16,8 @@ QString Q(const std::string& s) {
     return QString::fromLocal8Bit(s.data(), static_cast<qsizetype>(s.size()));
 }
 
-// "build" is shown as "Build"; the page keeps its name.
-QString TabLabel(const std::string& page) {
-    QString label = Q(page);
-    if (!label.isEmpty()) label[0] = label[0].toUpper();
-    return label;
-}
+// A tab shows its page's name as it stands ("build", "search").
+QString TabLabel(const std::string& page) { return Q(page); }
 
 constexpr char kPageProperty[] = "veltPage";
 

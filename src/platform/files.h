@@ -64,6 +64,34 @@ std::string TempDirectory();
 bool ReadWholeFile(const std::string& path, std::string& out);
 bool ReplaceFileAtomically(const std::string& path, std::string_view data, bool sync);
 
+// The same replacement written piece by piece, for contents too large to hold twice:
+// Begin opens the temporary file beside the target (false when the target is a directory or
+// read-only, or nothing can be created in its directory), Write appends (false on any
+// failure, such as a full disk or the file size limit), Commit puts the file in place with
+// the old file's permission bits (false on failure). Until Commit succeeds the old file is
+// untouched; a failed or abandoned replacement removes its temporary file.
+class FileReplacement {
+  public:
+    FileReplacement() = default;
+    ~FileReplacement() { Abort(); }
+    FileReplacement(const FileReplacement&) = delete;
+    FileReplacement& operator=(const FileReplacement&) = delete;
+
+    bool Begin(const std::string& path);
+    bool Write(std::string_view data);
+    bool Commit(bool sync);
+    void Abort();
+
+  private:
+    std::string target_;
+    std::string temp_;
+    int fd_ = -1;
+    bool exists_ = false;
+    unsigned mode_ = 0;
+    unsigned uid_ = 0;
+    unsigned gid_ = 0;
+};
+
 // Whether a file could be written: an existing file needs a write bit and permission, a new
 // one a writable directory.
 bool CanWriteFile(const std::string& path);

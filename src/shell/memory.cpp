@@ -1,8 +1,10 @@
 #include "shell/memory.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <mutex>
+#include <new>
 #include <unordered_map>
 
 #include "shell/messages.h"
@@ -12,10 +14,24 @@ namespace velt {
 namespace {
 
 constexpr int kClassCount = sizeof(kPoolClasses) / sizeof(kPoolClasses[0]);
-constexpr std::uint32_t kRefillBytes = 4096;
+// Pool blocks are carved from pages of this size, each page holding blocks of one class, so
+// the page of any pool block is found from its address alone.
+constexpr std::uintptr_t kPage = 4096;
+// Pages are cut from slabs taken from the system this many at a time.
+constexpr std::size_t kPagesPerSlab = 64;
+
+// One page of pool blocks, with the total size of each live block (0: free).
+struct Page {
+    char* base;
+    std::uint32_t stride;
+    std::uint32_t count;
+    std::uint16_t totals[1];  // `count` entries
+};
 
 struct FreeBlock {
     FreeBlock* next;
+    Page* page;
+    std::uint32_t index;
 };
 
 struct Allocator {
@@ -23,9 +39,13 @@ struct Allocator {
     std::uint32_t inUse = 0;
     PoolStatistics stats;
     FreeBlock* freeLists[kClassCount] = {};
-    // Live blocks by the caller's pointer, with their total size. Checking membership before
-    // touching the header keeps a foreign pointer from being read or written at all, and
-    // the recorded size means a clobbered header cannot send the guard check out of bounds.
+    char* slab = nullptr;
+    std::size_t slabPagesLeft = 0;
+    // Pool pages by address, and live heap blocks by the caller's pointer with their total
+    // size. Looking a pointer up before touching its header keeps a foreign pointer from
+    // being read or written at all, and the recorded size means a clobbered header cannot
+    // send the guard check out of bounds.
+    std::unordered_map<std::uintptr_t, Page*> pages;
     std::unordered_map<void*, std::uint32_t> live;
 };
 
@@ -38,35 +58,59 @@ Allocator& A() {
 // stays 8-byte aligned; the class size itself is what the statistics count.
 std::uint32_t Stride(std::uint32_t classSize) { return (classSize + 7) & ~7u; }
 
+bool Refill(Allocator& a, int c) {
+    if (a.slabPagesLeft == 0) {
+        a.slab = static_cast<char*>(std::aligned_alloc(kPage, kPage * kPagesPerSlab));
+        if (!a.slab) return false;
+        a.slabPagesLeft = kPagesPerSlab;
+        a.stats.obtained += static_cast<std::uint32_t>(kPage * kPagesPerSlab);
+    }
+    std::uint32_t stride = Stride(kPoolClasses[c]);
+    std::uint32_t count = static_cast<std::uint32_t>(kPage) / stride;
+    void* raw = ::operator new(sizeof(Page) + count * sizeof(std::uint16_t), std::nothrow);
+    if (!raw) return false;
+    auto* page = static_cast<Page*>(raw);
+    page->base = a.slab;
+    page->stride = stride;
+    page->count = count;
+    std::memset(page->totals, 0, count * sizeof(std::uint16_t));
+    a.pages.emplace(reinterpret_cast<std::uintptr_t>(a.slab), page);
+    a.slab += kPage;
+    --a.slabPagesLeft;
+    // Chain in address order so consecutive allocations are adjacent.
+    FreeBlock* head = nullptr;
+    for (std::uint32_t i = count; i-- > 0;) {
+        auto* b = reinterpret_cast<FreeBlock*>(page->base + i * stride);
+        b->next = head;
+        b->page = page;
+        b->index = i;
+        head = b;
+    }
+    a.freeLists[c] = head;
+    return true;
+}
+
 void* PoolTake(Allocator& a, std::uint32_t n) {
     int c = PoolClassFor(n);
-    std::uint32_t s = kPoolClasses[c];
-    if (!a.freeLists[c]) {
-        std::uint32_t stride = Stride(s);
-        std::uint32_t count = s >= kPoolLimit ? 1 : kRefillBytes / s;
-        char* chunk = static_cast<char*>(std::calloc(count, stride));
-        if (!chunk) return nullptr;
-        a.stats.obtained += count * stride;
-        // Chain in address order so consecutive allocations are adjacent.
-        FreeBlock* head = nullptr;
-        for (std::uint32_t i = count; i-- > 0;) {
-            auto* b = reinterpret_cast<FreeBlock*>(chunk + i * stride);
-            b->next = head;
-            head = b;
-        }
-        a.freeLists[c] = head;
-    }
+    if (!a.freeLists[c] && !Refill(a, c)) return nullptr;
     FreeBlock* b = a.freeLists[c];
     a.freeLists[c] = b->next;
-    a.stats.wasted += s - n;
+    b->page->totals[b->index] = static_cast<std::uint16_t>(n);
+    a.stats.wasted += kPoolClasses[c] - n;
     return b;
 }
 
-void PoolGive(Allocator& a, void* block, std::uint32_t n) {
-    int c = PoolClassFor(n);
-    auto* b = static_cast<FreeBlock*>(block);
-    b->next = a.freeLists[c];
-    a.freeLists[c] = b;
+// The page and index of the pool block whose caller's area is `p`; null when `p` is not
+// the start of a block's area in a pool page.
+Page* FindPoolBlock(Allocator& a, void* p, std::uint32_t& index) {
+    auto addr = reinterpret_cast<std::uintptr_t>(p);
+    auto it = a.pages.find(addr & ~(kPage - 1));
+    if (it == a.pages.end()) return nullptr;
+    Page* page = it->second;
+    std::uintptr_t offset = addr - reinterpret_cast<std::uintptr_t>(page->base);
+    if (offset < 8 || (offset - 8) % page->stride != 0) return nullptr;
+    index = static_cast<std::uint32_t>((offset - 8) / page->stride);
+    return index < page->count ? page : nullptr;
 }
 
 void PutU32(char* at, std::uint32_t v) { std::memcpy(at, &v, 4); }
@@ -79,9 +123,9 @@ std::uint32_t GetU32(const char* at) {
 }  // namespace
 
 int PoolClassFor(std::uint32_t n) {
-    for (int c = 0; c < kClassCount; ++c)
-        if (kPoolClasses[c] >= n) return c;
-    return -1;
+    const std::uint32_t* end = kPoolClasses + kClassCount;
+    const std::uint32_t* c = std::lower_bound(kPoolClasses, end, n);
+    return c == end ? -1 : static_cast<int>(c - kPoolClasses);
 }
 
 void* MemAlloc(std::uint32_t size) {
@@ -94,11 +138,13 @@ void* MemAlloc(std::uint32_t size) {
     char* base;
     {
         std::lock_guard<std::mutex> g(a.lock);
-        base = static_cast<char*>(total < kPoolLimit ? PoolTake(a, total) : std::malloc(total));
-        if (base) {
-            a.inUse += total;
-            a.live.emplace(base + 8, total);
+        if (total < kPoolLimit) {
+            base = static_cast<char*>(PoolTake(a, total));
+        } else {
+            base = static_cast<char*>(std::malloc(total));
+            if (base) a.live.emplace(base + 8, total);
         }
+        if (base) a.inUse += total;
     }
     if (!base) {
         ShowOutOfMemory();
@@ -117,23 +163,38 @@ void MemFree(void* p) {
     std::uint32_t overwritten = 0;
     {
         std::unique_lock<std::mutex> g(a.lock);
-        auto it = a.live.find(p);
         char* base = static_cast<char*>(p) - 8;
-        if (it == a.live.end() || GetU32(base) != kBlockMagic) {
+        std::uint32_t index = 0;
+        Page* page = FindPoolBlock(a, p, index);
+        std::uint32_t total = 0;
+        auto it = a.live.end();
+        if (page) {
+            total = page->totals[index];
+        } else {
+            it = a.live.find(p);
+            if (it != a.live.end()) total = it->second;
+        }
+        if (total == 0 || GetU32(base) != kBlockMagic) {
             g.unlock();
             ShowMessageId(4072);
             return;
         }
-        std::uint32_t total = it->second;
-        a.live.erase(it);
         PutU32(base, 0);  // a second release of this block is caught above
         if (GetU32(base + total - 4) != kBlockGuard) overwritten = total;
         PutU32(base + total - 4, 0);
         a.inUse -= total;
-        if (total < kPoolLimit)
-            PoolGive(a, base, total);
-        else
+        if (page) {
+            page->totals[index] = 0;
+            int c = PoolClassFor(total);
+            auto* b = reinterpret_cast<FreeBlock*>(base);
+            b->next = a.freeLists[c];
+            b->page = page;
+            b->index = index;
+            a.freeLists[c] = b;
+        } else {
+            a.live.erase(it);
             std::free(base);
+        }
     }
     if (overwritten) ShowMessage(FormatText(GetMessageText(4073), overwritten));
 }

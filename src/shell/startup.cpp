@@ -171,6 +171,9 @@ StartupOutcome RunStartup(StartupState& st, StartupHooks& hooks, std::string_vie
 
 bool SaveSettingsAtClose(StartupState& st, const SaveContext& context) {
     if (!st.settings.saveEnabled) return true;
+    // Without a compiler root there is no settings file: "lib/velt.prj" under whatever
+    // directory happens to be current would scatter settings and fail where there is no lib.
+    if (st.root.empty()) return true;
     st.settings.currentDir = pf::CurrentDirectory();
     return SaveGlobalSettings(st.root, st.settings, context);
 }

@@ -48,5 +48,26 @@ err=$(XDG_RUNTIME_DIR=$dir/run "$cli" send open "$dir/t.ini" 2>&1 >/dev/null); r
 check "send open without instance exit" 1 $rc
 check "send open without instance text" "velt-cli: no running Velt to open $dir/t.ini" "$err"
 
+# The colours of one line, run by run.
+printf 'int x; /* a\r\nb */ sizeof(y)\r\n#  include <a.h>\r\n' >"$dir/c.C"
+check "colour keyword and comment" "$(printf 'keyword|int\ntext| x; \ncomment|/* a')" "$("$cli" colour "$dir/c.C" 1)"
+check "colour comment across lines" "$(printf 'comment|b */\ntext| \nkeyword|sizeof\ntext|(y)')" "$("$cli" colour "$dir/c.C" 2)"
+check "colour directive" "$(printf 'keyword|#  include\ntext| <a.h>')" "$("$cli" colour "$dir/c.C" 3)"
+cp "$dir/c.C" "$dir/c.c2"
+check "colour no language" "text|int x; /* a" "$("$cli" colour "$dir/c.c2" 1)"
+"$cli" colour "$dir/c.C" 4 2>/dev/null; check "colour missing line exit" 1 $?
+
+# Loading and saving documents.
+printf 'int x;  \nchar y;\r\n%s\n\tlast' "$(head -c 1200 /dev/zero | tr '\0' a)" >"$dir/doc.c"
+check "load counts" "lines 6 broken 2 flags 0x0004" "$("$cli" load "$dir/doc.c" 2>/dev/null)"
+printf 'a\nb' >"$dir/ro.c"; chmod 444 "$dir/ro.c"
+check "load read-only" "lines 2 broken 0 flags 0x4000" "$("$cli" load "$dir/ro.c")"
+"$cli" load "$dir/none.c" 2>/dev/null; check "load missing exit" 1 $?
+printf 'old' >"$dir/out.c"; chmod 640 "$dir/out.c"
+"$cli" resave "$dir/ro.c" "$dir/out.c"
+check "resave" "$(printf 'a\r\nb\r\n')" "$(cat "$dir/out.c")"
+check "resave keeps the mode" "640" "$(stat -c %a "$dir/out.c")"
+"$cli" resave "$dir/ro.c" "$dir/ro.c" 2>/dev/null; check "resave read-only target exit" 1 $?
+
 if [ $fails -eq 0 ]; then echo "cli: all checks passed"; fi
 exit $((fails > 0))

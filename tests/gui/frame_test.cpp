@@ -103,8 +103,8 @@ class FrameTest : public QObject {
         QVERIFY(frame.outputPane()->mapTo(&frame, QPoint()).y() >
                 frame.mdiArea()->mapTo(&frame, QPoint()).y());
         QCOMPARE(frame.outputPane()->count(), 2);
-        QCOMPARE(frame.outputPane()->tabText(0), QString("Build"));
-        QCOMPARE(frame.outputPane()->tabText(1), QString("Search"));
+        QCOMPARE(frame.outputPane()->tabText(0), QString("build"));
+        QCOMPARE(frame.outputPane()->tabText(1), QString("search"));
 
         QStringList titles;
         for (QAction* a : frame.menuBar()->actions()) titles << a->text();
@@ -260,7 +260,7 @@ class FrameTest : public QObject {
         QCOMPARE(frame.outputPane()->currentWidget(), build);
         pane.AddPage("stack");
         QCOMPARE(frame.outputPane()->count(), 3);
-        QCOMPARE(frame.outputPane()->tabText(2), QString("Stack"));
+        QCOMPARE(frame.outputPane()->tabText(2), QString("stack"));
         velt::SetUi(previous);
     }
 

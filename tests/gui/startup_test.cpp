@@ -231,6 +231,9 @@ class StartupTest : public QObject {
         QVERIFY(!s.st.settings.saveEnabled);
         QCOMPARE(s.hooks.splashesShown(), 1);
         QVERIFY(s.frame().isVisible());
+        // Until projects exist the user is told the project was not opened.
+        QCOMPARE(ui.boxes.size(), std::size_t(1));
+        QVERIFY(ui.boxes[0].text.find("demo.prj was not opened") != std::string::npos);
     }
 
     void commandLineQuotedNamesOpenWhole() {

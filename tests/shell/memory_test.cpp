@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
+#include <vector>
 
 #include "scripted_ui.h"
 #include "shell/memory.h"
@@ -115,6 +117,30 @@ TEST(MemoryBlocks, ManyLiveBlocksStayIntact) {
         velt::MemFree(blocks[k]);
     }
     EXPECT_TRUE(ui.boxes.empty());
+}
+
+TEST(MemoryBlocks, PointersInsideOrBetweenPoolBlocksAreNotReleased) {
+    ScriptedUi ui;
+    std::uint32_t before = velt::MemoryInUse();
+    // Enough blocks to fill many pool pages, released in an order unlike their allocation.
+    std::vector<char*> blocks;
+    for (int k = 0; k < 5000; ++k) blocks.push_back(static_cast<char*>(velt::MemAlloc(40)));
+    char* live = blocks[100];
+    velt::MemFree(live + 8);  // inside a live block
+    velt::MemFree(live - 4);  // in the header of one
+    ASSERT_EQ(ui.boxes.size(), 2u);
+    EXPECT_EQ(ui.boxes[1].text, "Wrong block passed to release");
+    for (std::size_t k = 0; k < blocks.size(); k += 2) velt::MemFree(blocks[k]);
+    for (std::size_t k = 1; k < blocks.size(); k += 2) velt::MemFree(blocks[k]);
+    EXPECT_EQ(ui.boxes.size(), 2u);
+    EXPECT_EQ(velt::MemoryInUse(), before);
+    // Released blocks are reused, and a stale pointer to one that was reused is live again
+    // only through its new owner.
+    char* again = static_cast<char*>(velt::MemAlloc(40));
+    EXPECT_NE(std::find(blocks.begin(), blocks.end(), again), blocks.end());
+    velt::MemFree(again);
+    velt::MemFree(again);
+    EXPECT_EQ(ui.boxes.size(), 3u);
 }
 
 TEST(MemoryBlocks, StrDupAndTextBuffer) {

@@ -5,6 +5,10 @@
 #include <iostream>
 #include <string>
 
+#include "editor/document.h"
+#include "editor/document_io.h"
+#include "editor/language.h"
+#include "editor/paint.h"
 #include "platform/profile_store.h"
 #include "platform/files.h"
 #include "shell/compiler_root.h"
@@ -45,7 +49,10 @@ int Usage() {
                  "  velt-cli ini set FILE SECTION KEY [VALUE]   (no VALUE removes the key)\n"
                  "  velt-cli prefs ROOT\n"
                  "  velt-cli root register ROOT   (only when no compiler root is recorded)\n"
-                 "  velt-cli send open FILE   (opens FILE in the running Velt)\n";
+                 "  velt-cli send open FILE   (opens FILE in the running Velt)\n"
+                 "  velt-cli load FILE   (loads FILE as the editor does and reports)\n"
+                 "  velt-cli resave IN OUT   (loads IN and writes it to OUT as the editor saves)\n"
+                 "  velt-cli colour FILE LINE   (the runs of that line as colour|text)\n";
     return 2;
 }
 
@@ -99,6 +106,65 @@ int Ini(int argc, char** argv) {
     return Usage();
 }
 
+// Loads `file` into the document named `docName`; false (after saying why) when it could
+// not be loaded completely.
+bool LoadForCli(const std::string& file, const std::string& docName, velt::Document*& doc,
+                velt::ReadResult& result) {
+    doc = velt::FindDocument(docName, true);
+    int status = velt::LoadDocument(file, *doc, &result);
+    if (status == velt::kLoadCannotOpen) {
+        std::cerr << "velt-cli: cannot open " << file << "\n";
+        return false;
+    }
+    velt::FinishLoad(*doc, docName, status);
+    return status == velt::kLoadOk;
+}
+
+int LoadCommand(const char* file) {
+    std::string name = velt::platform::MakeAbsolute(file);
+    velt::Document* doc = nullptr;
+    velt::ReadResult r;
+    if (!LoadForCli(name, name, doc, r)) return 1;
+    std::printf("lines %d broken %d flags 0x%04X\n", static_cast<int>(doc->lineCount), r.broken,
+                static_cast<unsigned>(doc->flags));
+    return 0;
+}
+
+// A tool's path: no backup and no questions, only the document writer.
+int ResaveCommand(const char* in, const char* out) {
+    std::string outName = velt::platform::MakeAbsolute(out);
+    velt::Document* doc = nullptr;
+    velt::ReadResult r;
+    if (!LoadForCli(velt::platform::MakeAbsolute(in), outName, doc, r)) return 1;
+    // The process ends right after: its lines are left to the exit rather than freed one by
+    // one.
+    return velt::WriteDocument(outName) ? 0 : 1;
+}
+
+// The runs of one line as the editor colours them: "colour|text", one run a line, the
+// colour by its setting name, tabs expanded.
+int ColourCommand(const char* file, const char* lineNumber) {
+    char* end = nullptr;
+    const long n = std::strtol(lineNumber, &end, 10);
+    if (!*lineNumber || *end || n < 1 || n > 0x7FFFFFFF) return Usage();
+    velt::ResetLanguages();
+    velt::InstallLanguageHooks();
+    std::string name = velt::platform::MakeAbsolute(file);
+    velt::Document* doc = nullptr;
+    velt::ReadResult r;
+    if (!LoadForCli(name, name, doc, r)) return 1;
+    const velt::Line* line = velt::LineAt(*doc, static_cast<int>(n));
+    if (!line) {
+        std::cerr << "velt-cli: " << file << " has no line " << n << "\n";
+        return 1;
+    }
+    velt::PaintOptions options;
+    options.columns = velt::kRowTextMax;
+    for (const velt::PaintRun& run : velt::PaintRow(*doc, line, std::nullopt, options).runs)
+        std::cout << velt::PaintColourName(run.colour) << '|' << run.text << '\n';
+    return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -119,5 +185,8 @@ int main(int argc, char** argv) {
         return velt::RegisterDefaultRoot(root) ? 0 : 1;
     }
     if (cmd == "send" && argc == 4 && std::strcmp(argv[2], "open") == 0) return SendOpen(argv[3]);
+    if (cmd == "load" && argc == 3) return LoadCommand(argv[2]);
+    if (cmd == "resave" && argc == 4) return ResaveCommand(argv[2], argv[3]);
+    if (cmd == "colour" && argc == 4) return ColourCommand(argv[2], argv[3]);
     return Usage();
 }

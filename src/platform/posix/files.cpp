@@ -410,10 +410,16 @@ bool ReadWholeFile(const std::string& path, std::string& out) {
 // A read-only target is refused: replacing it by rename would ignore the attribute, which
 // the host call this stands in for does not.
 bool ReplaceFileAtomically(const std::string& path, std::string_view data, bool sync) {
-    std::string target = FollowLinks(path);
+    FileReplacement r;
+    return r.Begin(path) && r.Write(data) && r.Commit(sync);
+}
+
+bool FileReplacement::Begin(const std::string& path) {
+    Abort();
+    target_ = FollowLinks(path);
     struct stat old;
-    bool exists = ::stat(target.c_str(), &old) == 0;
-    if (exists) {
+    exists_ = ::stat(target_.c_str(), &old) == 0;
+    if (exists_) {
         if (!S_ISREG(old.st_mode)) {
             errno = S_ISDIR(old.st_mode) ? EISDIR : EINVAL;
             return false;
@@ -422,34 +428,62 @@ bool ReplaceFileAtomically(const std::string& path, std::string_view data, bool 
             errno = EACCES;
             return false;
         }
+        mode_ = old.st_mode & 07777;
+        uid_ = old.st_uid;
+        gid_ = old.st_gid;
     }
+    fd_ = OpenTempBeside(target_, temp_);
+    if (fd_ < 0) temp_.clear();
+    return fd_ >= 0;
+}
 
-    std::string temp;
-    Fd fd(OpenTempBeside(target, temp));
-    if (fd.get() < 0) return false;
-    bool ok = WriteAll(fd.get(), data);
-    if (ok && exists) {
-        ok = ::fchmod(fd.get(), old.st_mode & 07777) == 0;
+bool FileReplacement::Write(std::string_view data) {
+    if (fd_ < 0) return false;
+    if (WriteAll(fd_, data)) return true;
+    Abort();
+    return false;
+}
+
+bool FileReplacement::Commit(bool sync) {
+    if (fd_ < 0) return false;
+    bool ok = true;
+    if (exists_) {
+        ok = ::fchmod(fd_, static_cast<mode_t>(mode_)) == 0;
         // Keep the owner where we may (root editing another user's file); not fatal.
-        if (ok && (old.st_uid != ::geteuid() || old.st_gid != ::getegid()))
-            (void)::fchown(fd.get(), old.st_uid, old.st_gid);
+        if (ok && (uid_ != ::geteuid() || gid_ != ::getegid()))
+            (void)::fchown(fd_, static_cast<uid_t>(uid_), static_cast<gid_t>(gid_));
     }
-    if (ok && sync) ok = ::fsync(fd.get()) == 0;
-    if (!fd.Close()) ok = false;
-    if (ok) ok = ::rename(temp.c_str(), target.c_str()) == 0;
+    if (ok && sync) ok = ::fsync(fd_) == 0;
+    int fd = fd_;
+    fd_ = -1;
+    if (::close(fd) != 0 && errno != EINTR) ok = false;
+    if (ok) ok = ::rename(temp_.c_str(), target_.c_str()) == 0;
     if (!ok) {
         int saved = errno;
-        ::unlink(temp.c_str());
+        ::unlink(temp_.c_str());
+        temp_.clear();
         errno = saved;
         return false;
     }
+    temp_.clear();
     if (sync) {
         // The rename itself must reach the disk too.
-        std::string dir = DirectoryPart(target);
+        std::string dir = DirectoryPart(target_);
         Fd d(::open(dir.empty() ? "." : dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
         if (d.get() >= 0) ::fsync(d.get());
     }
     return true;
+}
+
+void FileReplacement::Abort() {
+    if (fd_ >= 0) ::close(fd_);
+    fd_ = -1;
+    if (!temp_.empty()) {
+        int saved = errno;
+        ::unlink(temp_.c_str());
+        errno = saved;
+        temp_.clear();
+    }
 }
 
 bool CanWriteFile(const std::string& path) {
