@@ -22,6 +22,13 @@ public:
     void OutputPaneChanged(const std::string&) override {}
     // Nobody can be asked: keep the IDE open rather than lose or overwrite anything.
     int AskModifiedFiles(const std::vector<std::string>&) override { return kIdCancel; }
+    // Without a window system a document simply has no window.
+    bool OpenDocumentWindow(EditView*, const std::string&, bool) override { return true; }
+    void ActivateDocumentWindow(EditView*) override {}
+    void CloseDocumentWindow(EditView*) override {}
+    void SetDocumentWindowTitle(EditView*, const std::string&) override {}
+    void RepaintDocumentWindow(EditView*) override {}
+    bool IsActiveDocumentMaximised() override { return false; }
 };
 
 SilentUi gSilent;

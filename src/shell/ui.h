@@ -8,6 +8,8 @@
 
 namespace velt {
 
+struct EditView;
+
 // Message-box styles, with the values of the system's own toolkit so that stored and traced
 // values read the same everywhere.
 enum : unsigned {
@@ -56,6 +58,19 @@ public:
     // The "Modified files" question before closing: lists `names` with the buttons
     // "&Save all" (kIdYes), "&Forget" (kIdNo) and "&Cancel" (kIdCancel).
     virtual int AskModifiedFiles(const std::vector<std::string>& names) = 0;
+
+    // Editor windows ("clMDIDocument"). Each shows one EditView, which the core owns and which
+    // names the window in every call. Open creates the window (maximised when asked) and
+    // makes it the active one; false when no window can be made (the core then releases the
+    // view). Close destroys the window without asking anything: the questions are the core's.
+    virtual bool OpenDocumentWindow(EditView* view, const std::string& title, bool maximised) = 0;
+    virtual void ActivateDocumentWindow(EditView* view) = 0;
+    virtual void CloseDocumentWindow(EditView* view) = 0;
+    virtual void SetDocumentWindowTitle(EditView* view, const std::string& title) = 0;
+    // The view's window must be painted again (cursor, text or scroll position changed).
+    virtual void RepaintDocumentWindow(EditView* view) = 0;
+    // Whether the active document window is maximised (new windows follow it).
+    virtual bool IsActiveDocumentMaximised() = 0;
 };
 
 // The registered Ui. Until a front end registers one, a silent Ui answers every box with its

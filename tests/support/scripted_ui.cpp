@@ -20,6 +20,44 @@ int ScriptedUi::MessageBox(const std::string& text, const std::string& caption, 
     return buttons == kMbYesNo ? kIdNo : kIdCancel;
 }
 
+namespace {
+std::string TitleOf(const std::vector<std::pair<EditView*, std::string>>& titles, EditView* v) {
+    for (const auto& [view, title] : titles)
+        if (view == v) return title;
+    return "?";
+}
+}  // namespace
+
+bool ScriptedUi::OpenDocumentWindow(EditView* view, const std::string& title, bool maximised) {
+    windowCalls.push_back((maximised ? "open max " : "open ") + title);
+    if (refuseWindows) return false;
+    titles_.emplace_back(view, title);
+    windows.push_back(view);
+    return true;
+}
+
+void ScriptedUi::ActivateDocumentWindow(EditView* view) {
+    windowCalls.push_back("activate " + TitleOf(titles_, view));
+    for (std::size_t i = 0; i < windows.size(); ++i)
+        if (windows[i] == view) {
+            windows.erase(windows.begin() + static_cast<long>(i));
+            windows.push_back(view);
+            break;
+        }
+}
+
+void ScriptedUi::CloseDocumentWindow(EditView* view) {
+    windowCalls.push_back("close " + TitleOf(titles_, view));
+    std::erase(windows, view);
+    std::erase_if(titles_, [view](const auto& t) { return t.first == view; });
+}
+
+void ScriptedUi::SetDocumentWindowTitle(EditView* view, const std::string& title) {
+    for (auto& t : titles_)
+        if (t.first == view) t.second = title;
+    windowCalls.push_back("title " + title);
+}
+
 int ScriptedUi::AskModifiedFiles(const std::vector<std::string>& names) {
     modifiedFileLists.push_back(names);
     if (!answers.empty()) {

@@ -3,6 +3,7 @@
 
 #include <deque>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "shell/ui.h"
@@ -30,6 +31,15 @@ public:
     // Records the names and answers from the queue (Cancel when it is empty).
     int AskModifiedFiles(const std::vector<std::string>& names) override;
 
+    // Editor windows: each call is recorded as "open <title>", "activate <title>", "close
+    // <title>", "title <title>"; repaints are counted.
+    bool OpenDocumentWindow(EditView* view, const std::string& title, bool maximised) override;
+    void ActivateDocumentWindow(EditView* view) override;
+    void CloseDocumentWindow(EditView* view) override;
+    void SetDocumentWindowTitle(EditView* view, const std::string& title) override;
+    void RepaintDocumentWindow(EditView*) override { ++repaints; }
+    bool IsActiveDocumentMaximised() override { return activeMaximised; }
+
     // Queues the answers of the next boxes (kIdYes, kIdNo, kIdCancel, ...).
     void Answer(int result) { answers.push_back(result); }
 
@@ -39,6 +49,11 @@ public:
 
     std::vector<Box> boxes;
     std::vector<std::vector<std::string>> modifiedFileLists;  // one per AskModifiedFiles
+    std::vector<std::string> windowCalls;
+    std::vector<EditView*> windows;  // open windows, the active one last
+    int repaints = 0;
+    bool activeMaximised = false;
+    bool refuseWindows = false;  // OpenDocumentWindow fails
     std::deque<int> answers;
     int unanswered = 0;  // boxes that asked a question the queue did not answer
     int restores = 0;
@@ -48,6 +63,7 @@ public:
 
 private:
     Ui* previous_ = nullptr;
+    std::vector<std::pair<EditView*, std::string>> titles_;
 };
 
 }  // namespace velt::testing

@@ -40,6 +40,12 @@ public:
     void OutputPaneChanged(const std::string&) override {}
     // Nobody to ask: keep everything as it is.
     int AskModifiedFiles(const std::vector<std::string>&) override { return velt::kIdCancel; }
+    bool OpenDocumentWindow(velt::EditView*, const std::string&, bool) override { return true; }
+    void ActivateDocumentWindow(velt::EditView*) override {}
+    void CloseDocumentWindow(velt::EditView*) override {}
+    void SetDocumentWindowTitle(velt::EditView*, const std::string&) override {}
+    void RepaintDocumentWindow(velt::EditView*) override {}
+    bool IsActiveDocumentMaximised() override { return false; }
 };
 
 int Usage() {
