@@ -29,6 +29,10 @@ public:
     void SetDocumentWindowTitle(EditView*, const std::string&) override {}
     void RepaintDocumentWindow(EditView*) override {}
     bool IsActiveDocumentMaximised() override { return false; }
+    std::string ChooseFile(const std::string&, const std::string&, bool,
+                           const std::string&) override {
+        return {};
+    }
 };
 
 SilentUi gSilent;

@@ -71,6 +71,11 @@ public:
     virtual void RepaintDocumentWindow(EditView* view) = 0;
     // Whether the active document window is maximised (new windows follow it).
     virtual bool IsActiveDocumentMaximised() = 0;
+
+    // The file chooser: `caption` ("Open", "Save as", ...), `filter` as "Text (*.c *.h)"
+    // entries separated by ";;", `initial` the proposed name. Empty when cancelled.
+    virtual std::string ChooseFile(const std::string& caption, const std::string& filter,
+                                   bool forSaving, const std::string& initial) = 0;
 };
 
 // The registered Ui. Until a front end registers one, a silent Ui answers every box with its

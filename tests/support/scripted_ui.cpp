@@ -58,6 +58,15 @@ void ScriptedUi::SetDocumentWindowTitle(EditView* view, const std::string& title
     windowCalls.push_back("title " + title);
 }
 
+std::string ScriptedUi::ChooseFile(const std::string& caption, const std::string&, bool,
+                                   const std::string& initial) {
+    fileChoices.push_back(caption + "|" + initial);
+    if (chosenFiles.empty()) return {};
+    std::string f = chosenFiles.front();
+    chosenFiles.pop_front();
+    return f;
+}
+
 int ScriptedUi::AskModifiedFiles(const std::vector<std::string>& names) {
     modifiedFileLists.push_back(names);
     if (!answers.empty()) {

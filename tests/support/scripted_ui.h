@@ -39,6 +39,9 @@ public:
     void SetDocumentWindowTitle(EditView* view, const std::string& title) override;
     void RepaintDocumentWindow(EditView*) override { ++repaints; }
     bool IsActiveDocumentMaximised() override { return activeMaximised; }
+    // Answers from `chosenFiles` (empty: cancelled); records "caption|initial".
+    std::string ChooseFile(const std::string& caption, const std::string& filter,
+                           bool forSaving, const std::string& initial) override;
 
     // Queues the answers of the next boxes (kIdYes, kIdNo, kIdCancel, ...).
     void Answer(int result) { answers.push_back(result); }
@@ -54,6 +57,8 @@ public:
     int repaints = 0;
     bool activeMaximised = false;
     bool refuseWindows = false;  // OpenDocumentWindow fails
+    std::deque<std::string> chosenFiles;
+    std::vector<std::string> fileChoices;
     std::deque<int> answers;
     int unanswered = 0;  // boxes that asked a question the queue did not answer
     int restores = 0;

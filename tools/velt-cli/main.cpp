@@ -46,6 +46,10 @@ public:
     void SetDocumentWindowTitle(velt::EditView*, const std::string&) override {}
     void RepaintDocumentWindow(velt::EditView*) override {}
     bool IsActiveDocumentMaximised() override { return false; }
+    std::string ChooseFile(const std::string&, const std::string&, bool,
+                           const std::string&) override {
+        return {};
+    }
 };
 
 int Usage() {
