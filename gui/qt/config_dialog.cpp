@@ -20,9 +20,13 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSpinBox>
 #include <QTabWidget>
 #include <QVBoxLayout>
+#include <climits>
 #include <cstdlib>
+
+#include "editor/language_page.h"
 
 namespace velt::gui {
 
@@ -68,6 +72,8 @@ ConfigPageWidget* MakePageWidget(ConfigPage& page) {
             return new HelpPageWidget(static_cast<HelpPage&>(page));
         case ConfigPageId::Macros:
             return new MacrosPageWidget(static_cast<MacrosPage&>(page));
+        case ConfigPageId::Language:
+            return new LanguagePageWidget(static_cast<LanguagePage&>(page));
         case ConfigPageId::Workspace:
             return new WorkspacePageWidget(static_cast<WorkspacePage&>(page));
         default:
@@ -298,6 +304,146 @@ void MacrosPageWidget::erase() {
     if (page_.Erase()) showRecord();
 }
 
+// ---- Language ----
+
+LanguagePageWidget::LanguagePageWidget(LanguagePage& page, QWidget* parent)
+    : ConfigPageWidget(parent), page_(page) {
+    auto* layout = new QHBoxLayout(this);
+
+    auto* left = new QVBoxLayout;
+    auto* listLabel = new QLabel("&Languages");
+    list_ = new QListWidget;
+    list_->setObjectName("languageList");
+    listLabel->setBuddy(list_);
+    left->addWidget(listLabel);
+    left->addWidget(list_, 1);
+    auto* buttons = new QHBoxLayout;
+    auto* add = new QPushButton("&Add");
+    add->setObjectName("addLanguage");
+    remove_ = new QPushButton("&Remove");
+    remove_->setObjectName("removeLanguage");
+    buttons->addWidget(add);
+    buttons->addWidget(remove_);
+    left->addLayout(buttons);
+    layout->addLayout(left, 1);
+
+    auto* right = new QVBoxLayout;
+    auto* form = new QFormLayout;
+    auto field = [form](const char* label, const char* name) {
+        auto* edit = new QLineEdit;
+        edit->setObjectName(name);
+        form->addRow(label, edit);
+        return edit;
+    };
+    name_ = field("&Name", "languageName");
+    code_ = new QSpinBox;
+    code_->setObjectName("languageCode");
+    code_->setRange(INT_MIN, INT_MAX);
+    form->addRow("&Code", code_);
+    extensions_ = field("&Extensions", "languageExtensions");
+    commentChars_ = field("Co&mment characters", "languageCommentChars");
+    stringChars_ = field("&String characters", "languageStringChars");
+    startFunction_ = field("Start of &function", "languageStartFunction");
+    endFunction_ = field("En&d of function", "languageEndFunction");
+    icon_ = field("&Icon", "languageIcon");
+    right->addLayout(form);
+    caseInsensitive_ = new QCheckBox("Keywords are case-insensi&tive");
+    caseInsensitive_->setObjectName("languageCaseInsensitive");
+    right->addWidget(caseInsensitive_);
+    auto* keywordsLabel = new QLabel("&Keywords");
+    keywords_ = new QPlainTextEdit;
+    keywords_->setObjectName("languageKeywords");
+    keywords_->setLineWrapMode(QPlainTextEdit::NoWrap);
+    keywordsLabel->setBuddy(keywords_);
+    right->addWidget(keywordsLabel);
+    right->addWidget(keywords_, 1);
+    layout->addLayout(right, 2);
+
+    connect(list_, &QListWidget::currentRowChanged, this, &LanguagePageWidget::rowChanged);
+    connect(name_, &QLineEdit::textEdited, this, &LanguagePageWidget::nameEdited);
+    connect(add, &QPushButton::clicked, this, &LanguagePageWidget::add);
+    connect(remove_, &QPushButton::clicked, this, &LanguagePageWidget::remove);
+    showList();
+}
+
+void LanguagePageWidget::store() {
+    if (shown_ < 0 || shown_ >= static_cast<int>(page_.languages.size())) return;
+    LanguageEntry& e = page_.languages[static_cast<std::size_t>(shown_)];
+    e.name = S(name_->text());
+    e.code = code_->value();
+    e.extensions = S(extensions_->text());
+    e.commentChars = S(commentChars_->text());
+    e.stringChars = S(stringChars_->text());
+    e.startFunction = S(startFunction_->text());
+    e.endFunction = S(endFunction_->text());
+    e.icon = S(icon_->text());
+    e.SetCaseInsensitive(caseInsensitive_->isChecked());
+    e.keywords = S(keywords_->toPlainText());
+}
+
+void LanguagePageWidget::refused() {
+    showList();
+}
+
+void LanguagePageWidget::showList() {
+    filling_ = true;
+    list_->clear();
+    for (const std::string& name : page_.Names()) list_->addItem(Q(name));
+    list_->setCurrentRow(page_.selected);
+    filling_ = false;
+    showFields();
+}
+
+void LanguagePageWidget::showFields() {
+    filling_ = true;
+    shown_ = page_.selected;
+    const bool any = shown_ >= 0 && shown_ < static_cast<int>(page_.languages.size());
+    const LanguageEntry e =
+        any ? page_.languages[static_cast<std::size_t>(shown_)] : LanguageEntry{};
+    name_->setText(Q(e.name));
+    // The editor knows the built-in languages by their names.
+    name_->setReadOnly(!page_.NameEditable(shown_));
+    code_->setValue(e.code);
+    extensions_->setText(Q(e.extensions));
+    commentChars_->setText(Q(e.commentChars));
+    stringChars_->setText(Q(e.stringChars));
+    startFunction_->setText(Q(e.startFunction));
+    endFunction_->setText(Q(e.endFunction));
+    icon_->setText(Q(e.icon));
+    caseInsensitive_->setChecked(e.caseInsensitive());
+    keywords_->setPlainText(Q(e.keywords));
+    for (QWidget* w : std::initializer_list<QWidget*>{name_, code_, extensions_, commentChars_,
+                                                      stringChars_, startFunction_, endFunction_,
+                                                      icon_, caseInsensitive_, keywords_})
+        w->setEnabled(any);
+    // Only a language added here can go again: open documents may use the others.
+    remove_->setEnabled(any && !e.source);
+    filling_ = false;
+}
+
+void LanguagePageWidget::rowChanged(int row) {
+    if (filling_) return;
+    store();
+    page_.selected = row;
+    showFields();
+}
+
+void LanguagePageWidget::nameEdited(const QString& text) {
+    if (QListWidgetItem* item = list_->item(shown_)) item->setText(text);
+}
+
+void LanguagePageWidget::add() {
+    store();
+    page_.Add();
+    showList();
+    name_->setFocus();
+}
+
+void LanguagePageWidget::remove() {
+    store();
+    if (page_.Remove(list_->currentRow())) showList();
+}
+
 // ---- Workspace ----
 
 ColorExample::ColorExample(const WorkspacePage& page, QWidget* parent)
@@ -478,7 +624,10 @@ void ConfigDialog::accept() {
         return;
     }
     for (const Tab& tab : tabsOfPages_)
-        if (tab.page == refused) tabs_->setCurrentWidget(tab.widget);
+        if (tab.page == refused) {
+            tab.widget->refused();
+            tabs_->setCurrentWidget(tab.widget);
+        }
 }
 
 void ConfigDialog::reject() {

@@ -20,7 +20,12 @@ class QLineEdit;
 class QListWidget;
 class QPlainTextEdit;
 class QPushButton;
+class QSpinBox;
 class QTabWidget;
+
+namespace velt {
+class LanguagePage;
+}
 
 namespace velt::gui {
 
@@ -33,6 +38,8 @@ class ConfigPageWidget : public QWidget {
     using QWidget::QWidget;
     // Copies what the user entered into the page's record.
     virtual void store() = 0;
+    // The core refused the page: show the record again (it may have selected the culprit).
+    virtual void refused() {}
 };
 
 class GeneralPageWidget : public ConfigPageWidget {
@@ -87,6 +94,40 @@ class MacrosPageWidget : public ConfigPageWidget {
     QLineEdit* letter_;
     QPlainTextEdit* text_;
     QListWidget* list_;
+    bool filling_ = false;
+};
+
+class LanguagePageWidget : public ConfigPageWidget {
+    Q_OBJECT
+  public:
+    LanguagePageWidget(LanguagePage& page, QWidget* parent = nullptr);
+    void store() override;
+    void refused() override;
+
+  private slots:
+    void rowChanged(int row);
+    void nameEdited(const QString& text);
+    void add();
+    void remove();
+
+  private:
+    void showList();
+    void showFields();
+
+    LanguagePage& page_;
+    QListWidget* list_;
+    QPushButton* remove_;
+    QLineEdit* name_;
+    QSpinBox* code_;
+    QLineEdit* extensions_;
+    QLineEdit* commentChars_;
+    QLineEdit* stringChars_;
+    QLineEdit* startFunction_;
+    QLineEdit* endFunction_;
+    QLineEdit* icon_;
+    QCheckBox* caseInsensitive_;
+    QPlainTextEdit* keywords_;
+    int shown_ = -1;  // the row whose record the fields hold
     bool filling_ = false;
 };
 

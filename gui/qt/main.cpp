@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "editor/document_commands.h"
 #include "frame_startup.h"
 #include "main_window.h"
 #include "qt_ui.h"
@@ -36,6 +37,7 @@ int main(int argc, char** argv) {
     velt::StartupState st;
     velt::gui::QtUi ui(nullptr);
     velt::SetUi(&ui);
+    velt::InstallEditor(st.settings);
     int rc = 0;
     {
         velt::gui::FrameStartup hooks(st, &ui);

@@ -23,6 +23,8 @@
 
 #include "about_dialog.h"
 #include "config_dialog.h"
+#include "editor/document_commands.h"
+#include "editor_window.h"
 #include "frame_keys.h"
 #include "frame_menus.h"
 #include "output_pane_widget.h"
@@ -84,6 +86,12 @@ MainWindow::MainWindow(StartupState* state, QWidget* parent)
     mdi_->setObjectName("MDIClient");
     mdi_->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     mdi_->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+
+    // The core follows the active editor window (current view, position text).
+    connect(mdi_, &QMdiArea::subWindowActivated, this, [](QMdiSubWindow* window) {
+        if (EditorWindow* editor = EditorOf(window))
+            if (editor->view()) DocumentWindowActivated(editor->view());
+    });
 
     output_ = new OutputPaneWidget;
     status_ = new StatusPaneWidget;
@@ -325,7 +333,11 @@ void MainWindow::closeAllDocuments() {
 
 void MainWindow::configure() {
     ConfigContext ctx(st_.settings, st_.root);
-    if (RunConfigurationDialog(this, ctx)) applySettings();
+    if (!RunConfigurationDialog(this, ctx)) return;
+    applySettings();
+    // Font, colours, tab size and scroll step may have changed.
+    for (QMdiSubWindow* window : mdi_->subWindowList())
+        if (EditorWindow* editor = EditorOf(window)) editor->applySettings();
 }
 
 void MainWindow::showAbout() {

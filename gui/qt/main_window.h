@@ -34,6 +34,8 @@ class MainWindow : public QMainWindow {
     StatusPaneWidget* statusPane() const { return status_; }
     OutputPaneWidget* outputPane() const { return output_; }
     FrameMenus* menus() const { return menus_; }
+    // The settings the editor windows draw with.
+    const GlobalSettings& settings() const { return st_.settings; }
 
     // The Ui's change notices.
     void statusPaneChanged();

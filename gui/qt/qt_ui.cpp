@@ -3,16 +3,28 @@
 #include <QApplication>
 #include <QDialog>
 #include <QDialogButtonBox>
+#include <QFileDialog>
+#include <QFileInfo>
 #include <QLabel>
 #include <QListWidget>
+#include <QMdiArea>
+#include <QMdiSubWindow>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QVBoxLayout>
 #include <QWidget>
 
+#include "editor_window.h"
 #include "main_window.h"
 
 namespace velt::gui {
+namespace {
+
+QString Q(const std::string& s) {
+    return QString::fromLocal8Bit(s.data(), static_cast<qsizetype>(s.size()));
+}
+
+}  // namespace
 
 int QtUi::MessageBox(const std::string& text, const std::string& caption, unsigned style,
                      BoxOwner owner) {
@@ -122,6 +134,96 @@ int QtUi::AskModifiedFiles(const std::vector<std::string>& names) {
     dialog.setWindowModality(Qt::ApplicationModal);
     dialog.exec();
     return result;
+}
+
+// ---- Editor windows
+
+QMdiSubWindow* QtUi::documentWindow(EditView* view) const {
+    const auto it = windows_.find(view);
+    return it == windows_.end() ? nullptr : it->second.data();
+}
+
+EditorWindow* QtUi::editorWindow(EditView* view) const {
+    return EditorOf(documentWindow(view));
+}
+
+bool QtUi::OpenDocumentWindow(EditView* view, const std::string& title, bool maximised) {
+    auto* frame = qobject_cast<MainWindow*>(frame_);
+    if (!frame || !view) return false;
+    if (documentWindow(view)) {  // one window per view
+        ActivateDocumentWindow(view);
+        return true;
+    }
+    auto* editor = new EditorWindow(view, frame->settings());
+    auto* window = new DocumentSubWindow(editor);
+    window->setWindowTitle(Q(title));
+    frame->mdiArea()->addSubWindow(window);
+    windows_[view] = window;
+    // However the window goes, the view is no longer shown by it.
+    QObject::connect(window, &QObject::destroyed, frame, [this, view, window] {
+        const auto it = windows_.find(view);
+        if (it != windows_.end() && (it->second.isNull() || it->second.data() == window))
+            windows_.erase(it);
+    });
+    if (maximised)
+        window->showMaximized();
+    else
+        window->show();
+    frame->mdiArea()->setActiveSubWindow(window);
+    editor->setFocus();
+    return true;
+}
+
+void QtUi::ActivateDocumentWindow(EditView* view) {
+    auto* frame = qobject_cast<MainWindow*>(frame_);
+    QMdiSubWindow* window = documentWindow(view);
+    if (!frame || !window) return;
+    if (window->isMinimized()) window->showNormal();
+    frame->mdiArea()->setActiveSubWindow(window);
+    if (QWidget* editor = window->widget()) editor->setFocus();
+}
+
+void QtUi::CloseDocumentWindow(EditView* view) {
+    const auto it = windows_.find(view);
+    if (it == windows_.end()) return;
+    QPointer<QMdiSubWindow> window = it->second;
+    windows_.erase(it);
+    if (auto* doc = qobject_cast<DocumentSubWindow*>(window.data())) doc->closeFromCore();
+}
+
+void QtUi::SetDocumentWindowTitle(EditView* view, const std::string& title) {
+    if (QMdiSubWindow* window = documentWindow(view)) window->setWindowTitle(Q(title));
+}
+
+void QtUi::RepaintDocumentWindow(EditView* view) {
+    if (EditorWindow* editor = editorWindow(view)) editor->coreChanged();
+}
+
+bool QtUi::IsActiveDocumentMaximised() {
+    auto* frame = qobject_cast<MainWindow*>(frame_);
+    if (!frame) return false;
+    // The current window, also while another application has the focus.
+    const QMdiSubWindow* active = frame->mdiArea()->currentSubWindow();
+    return active && active->isMaximized();
+}
+
+void QtUi::MaximiseDocumentWindow(EditView* view) {
+    if (QMdiSubWindow* window = documentWindow(view)) window->showMaximized();
+}
+
+std::string QtUi::ChooseFile(const std::string& caption, const std::string& filter, bool forSaving,
+                             const std::string& initial) {
+    QFileDialog dialog(frame_, Q(caption), QString(), Q(filter));
+    dialog.setObjectName("fileChooser");
+    dialog.setAcceptMode(forSaving ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+    dialog.setFileMode(forSaving ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
+    if (!initial.empty()) {
+        const QFileInfo info(Q(initial));
+        if (info.isAbsolute()) dialog.setDirectory(info.absolutePath());
+        dialog.selectFile(info.fileName());
+    }
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
+    return dialog.selectedFiles().first().toLocal8Bit().toStdString();
 }
 
 }  // namespace velt::gui

@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "editor/comment_scan.h"
 #include "platform/files.h"
 #include "shell/memory.h"
 #include "shell/msgbox.h"
@@ -254,6 +255,8 @@ void ReleaseDocument(Document* doc) {
         }
     FreeLine(doc->head);
     if (gCurrentDocument == doc) gCurrentDocument = nullptr;
+    // A later document may get the same address; it must not inherit these ranges.
+    ForgetCommentRanges(doc);
     delete doc;
 }
 

@@ -212,6 +212,11 @@ std::string DebuggingUnavailableText(const std::string& program) {
                       program.c_str());
 }
 
+std::string ProjectsUnavailableText(const std::string& project) {
+    return FormatText("Projects are not available in this version of Velt yet; %s was not opened.",
+                      project.c_str());
+}
+
 void OpenCommandLineFiles(StartupOptions& o, const std::string& startDirectory) {
     const std::string before = pf::CurrentDirectory();
     std::string lastDirectory;

@@ -63,6 +63,8 @@ StartupOptions ParseCommandLine(std::string_view line, bool anotherInstance);
 
 // The text shown when a debug start is asked for, until the debugger exists.
 std::string DebuggingUnavailableText(const std::string& program);
+// The text shown when a project is to be opened, until projects exist.
+std::string ProjectsUnavailableText(const std::string& project);
 
 // Opens the files of the parsed line through CurrentDocuments(): each pattern relative to
 // `startDirectory`, every matching file opened; a pattern matching no file shows

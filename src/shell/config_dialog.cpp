@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "editor/language_page.h"
 #include "platform/files.h"
 #include "shell/compiler_root.h"
 #include "shell/document_host.h"
@@ -332,6 +333,8 @@ std::unique_ptr<ConfigPage> MakeConfigPage(ConfigPageId id) {
             return std::make_unique<HelpPage>();
         case ConfigPageId::Macros:
             return std::make_unique<MacrosPage>();
+        case ConfigPageId::Language:
+            return std::make_unique<LanguagePage>();
         case ConfigPageId::Workspace:
             return std::make_unique<WorkspacePage>();
         default:

@@ -43,7 +43,20 @@ std::string WithoutTrailingSeparator(std::string s) {
     return s;
 }
 
+std::vector<std::function<void()>>& BeforeSettingsSteps() {
+    static std::vector<std::function<void()>> steps;
+    return steps;
+}
+
 }  // namespace
+
+void AddBeforeSettingsStep(std::function<void()> step) {
+    if (step) BeforeSettingsSteps().push_back(std::move(step));
+}
+
+void ClearStartupSteps() {
+    BeforeSettingsSteps().clear();
+}
 
 FramePlacement ComputeFramePlacement(const GlobalSettings& s, bool anotherInstance) {
     FramePlacement p;
@@ -124,6 +137,7 @@ StartupOutcome RunStartup(StartupState& st, StartupHooks& hooks, std::string_vie
 
     // The settings. Without a recorded root the root stays empty and the defaults apply.
     hooks.BeforeSettings(st.settings);
+    for (const std::function<void()>& step : BeforeSettingsSteps()) step();
     LoadCompilerRootAtStartup(st.root);
     st.settingsFound = LoadGlobalSettings(st.root, st.settings);
 

@@ -8,6 +8,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -75,6 +76,13 @@ enum class StartupOutcome {
     Run,   // enter the event loop
     Exit,  // the frame could not be made: end with exit code 0
 };
+
+// Start-up steps of the subsystems above the shell, run by RunStartup right before the
+// settings are read (after StartupHooks::BeforeSettings), in the order they were added: the
+// editor sets up its languages there, whose keys the settings carry. Each subsystem adds its
+// step once, before RunStartup.
+void AddBeforeSettingsStep(std::function<void()> step);
+void ClearStartupSteps();
 
 // The whole start, in order: the instance check and the shared block, the command line's
 // options, the start directory, the settings, the frame, the splash, the working directory,

@@ -71,6 +71,8 @@ public:
     virtual void RepaintDocumentWindow(EditView* view) = 0;
     // Whether the active document window is maximised (new windows follow it).
     virtual bool IsActiveDocumentMaximised() = 0;
+    // Maximises the view's window (after the command line's files, request 3501).
+    virtual void MaximiseDocumentWindow(EditView* view) { (void)view; }
 
     // The file chooser: `caption` ("Open", "Save as", ...), `filter` as "Text (*.c *.h)"
     // entries separated by ";;", `initial` the proposed name. Empty when cancelled.

@@ -111,7 +111,7 @@ TEST_F(ConfigDialog, SheetHoldsTheBuiltPagesInTabOrder) {
         ConfigSheet sheet(ctx);
         Texts titles;
         for (std::size_t i = 0; i < sheet.size(); ++i) titles.push_back(sheet.title(i));
-        EXPECT_EQ(titles, (Texts{"General", "Help", "Macros", "Workspace"}));
+        EXPECT_EQ(titles, (Texts{"General", "Help", "Macros", "Language", "Workspace"}));
     }
 }
 

@@ -46,6 +46,10 @@ void ScriptedUi::ActivateDocumentWindow(EditView* view) {
         }
 }
 
+void ScriptedUi::MaximiseDocumentWindow(EditView* view) {
+    windowCalls.push_back("maximise " + TitleOf(titles_, view));
+}
+
 void ScriptedUi::CloseDocumentWindow(EditView* view) {
     windowCalls.push_back("close " + TitleOf(titles_, view));
     std::erase(windows, view);

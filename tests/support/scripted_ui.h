@@ -31,14 +31,16 @@ public:
     // Records the names and answers from the queue (Cancel when it is empty).
     int AskModifiedFiles(const std::vector<std::string>& names) override;
 
-    // Editor windows: each call is recorded as "open <title>", "activate <title>", "close
-    // <title>", "title <title>"; repaints are counted.
+    // Editor windows: each call is recorded as "open <title>" ("open max <title>" when
+    // maximised), "activate <title>", "close <title>", "title <title>"; repaints are counted.
     bool OpenDocumentWindow(EditView* view, const std::string& title, bool maximised) override;
     void ActivateDocumentWindow(EditView* view) override;
     void CloseDocumentWindow(EditView* view) override;
     void SetDocumentWindowTitle(EditView* view, const std::string& title) override;
     void RepaintDocumentWindow(EditView*) override { ++repaints; }
     bool IsActiveDocumentMaximised() override { return activeMaximised; }
+    // Recorded as "maximise <title>".
+    void MaximiseDocumentWindow(EditView* view) override;
     // Answers from `chosenFiles` (empty: cancelled); records "caption|initial".
     std::string ChooseFile(const std::string& caption, const std::string& filter,
                            bool forSaving, const std::string& initial) override;
