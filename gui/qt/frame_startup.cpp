@@ -14,6 +14,7 @@
 
 #include "main_window.h"
 #include "qt_ui.h"
+#include "shell/command_line.h"
 #include "shell/messages.h"
 #include "shell/msgbox.h"
 #include "shell/shortcuts.h"
@@ -58,8 +59,7 @@ void FrameStartup::ShowFrame() {
 
 // Filled by the projects subsystem (opening a project by name).
 void FrameStartup::OpenProject(const std::string& name) {
-    ShowInfo(FormatText("Projects are not available in this version of Velt yet; %s was not opened.",
-                        name.c_str()));
+    ShowInfo(ProjectsUnavailableText(name));
 }
 
 // Filled by the projects subsystem (the project of the last session).
@@ -67,9 +67,7 @@ void FrameStartup::OpenLastProject() {}
 
 // Filled by the debugger (attaching to a running process).
 void FrameStartup::AttachDebugger(std::uint32_t pid, std::uint64_t) {
-    ShowInfo(FormatText(
-        "Debugging is not available in this version of Velt yet; process %u was not attached.",
-        pid));
+    ShowInfo(DebuggingUnavailableText(FormatText("process %u", pid)));
 }
 
 // Filled by the autosave of the editor (its timer and this session's copies).

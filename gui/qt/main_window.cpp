@@ -270,8 +270,22 @@ SaveContext MainWindow::saveContext() const {
     for (const DocumentSummary& d : docs) {
         OpenDocumentState s;
         s.name = d.name;
-        s.line = 1;  // the editor reports its cursor line once it exists
+        s.line = d.line;
         s.temporary = d.internalBuffer;
+        for (QMdiSubWindow* w : mdi_->subWindowList()) {
+            const EditorWindow* editor = EditorOf(w);
+            if (!editor || editor->view() != d.view) continue;
+            // The normal rectangle in screen coordinates; a minimised window is stored with
+            // a negative left, a maximised one with a negative right (at least -1, so that
+            // a window at the screen's edge keeps its mark).
+            const QRect n = w->normalGeometry().isValid() ? w->normalGeometry() : w->geometry();
+            const QPoint topLeft = mdi_->viewport()->mapToGlobal(n.topLeft());
+            int left = topLeft.x(), right = topLeft.x() + n.width();
+            if (w->isMinimized()) left = -std::max(left, 1);
+            if (w->isMaximized()) right = -std::max(right, 1);
+            s.rect = {left, topLeft.y(), right, topLeft.y() + n.height()};
+            break;
+        }
         c.documents.push_back(std::move(s));
     }
     return c;
@@ -328,7 +342,7 @@ void MainWindow::arrangeIcons() {
 
 void MainWindow::closeAllDocuments() {
     if (ConfirmClose() == CloseDecision::Veto) return;
-    mdi_->closeAllSubWindows();
+    CurrentDocuments().CloseAllWindows();
 }
 
 void MainWindow::configure() {

@@ -276,6 +276,8 @@ class EditorDocuments : public DocumentHost {
             s.name = d->name;
             s.modified = (d->flags & kDocModified) != 0;
             s.internalBuffer = IsInternal(*d);
+            s.view = ViewOf(d);
+            if (s.view) s.line = std::max(1, LineNumber(*d, s.view->cursor));
             out.push_back(std::move(s));
         }
         return out;
@@ -297,6 +299,10 @@ class EditorDocuments : public DocumentHost {
     void MaximiseActive() override {
         Prune();
         if (!Windows().empty()) CurrentUi().MaximiseDocumentWindow(Windows().front().view);
+    }
+    void CloseAllWindows() override {
+        Prune();
+        while (!Windows().empty()) FinishClose(Windows().front().view, true);
     }
 };
 

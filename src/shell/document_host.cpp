@@ -9,6 +9,7 @@ public:
     bool OpenDocument(const std::string&) override { return false; }
     bool SaveDocument(std::size_t) override { return false; }
     void MaximiseActive() override {}
+    void CloseAllWindows() override {}
 };
 
 NoDocuments gNone;

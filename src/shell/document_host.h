@@ -8,12 +8,16 @@
 
 namespace velt {
 
+struct EditView;
+
 struct DocumentSummary {
     std::string name;             // full path as shown in the title (lower-cased by the editor)
     bool modified = false;        // flag 0x0002
     bool internalBuffer = false;  // flag 0x0008: exists only in memory, never asked about
     bool minimised = false;
     bool maximised = false;
+    int line = 1;                // the cursor's line, from 1, for reopening at the same place
+    EditView* view = nullptr;    // the window showing it, for the front end's window geometry
 };
 
 class DocumentHost {
@@ -29,6 +33,8 @@ public:
     virtual bool SaveDocument(std::size_t index) = 0;
     // Maximises the active document window.
     virtual void MaximiseActive() = 0;
+    // Closes every document window without asking: the questions were asked before.
+    virtual void CloseAllWindows() = 0;
 };
 
 // The registered host; an empty one (no documents, nothing opens) until the editor exists.

@@ -446,6 +446,22 @@ TEST_F(DocumentCommands, TheDispatcherAndTheShellReachTheDocuments) {
     EXPECT_EQ(CurrentDocument()->name, "untitled");
 }
 
+// After the exit questions, closing all windows asks nothing more, and the summaries carry
+// the cursor line the session stores.
+TEST_F(DocumentCommands, CloseAllClosesWithoutAskingAgain) {
+    Write("a.c", "1\n2\n3\n");
+    Document* a = Open(base + "/a.c");
+    CurrentView()->cursor = LineAt(*a, 3);
+    Change(*a, 1, "changed");
+    EXPECT_EQ(CurrentDocuments().Documents().at(0).line, 3);
+    ui.Clear();
+    CurrentDocuments().CloseAllWindows();
+    EXPECT_TRUE(ui.boxes.empty());
+    EXPECT_EQ(DocumentCount(), 0);
+    EXPECT_EQ(CurrentView(), nullptr);
+    EXPECT_EQ(dir.Read("a.c"), "1\n2\n3\n");  // forgotten, not saved
+}
+
 // The languages are set up before the settings are read, so the settings' languages load.
 TEST_F(DocumentCommands, StartupSetsUpTheLanguagesBeforeTheSettings) {
     class Hooks : public StartupHooks {

@@ -7,6 +7,7 @@
 #include "platform/files.h"
 #include "platform/profile_store.h"
 #include "platform/user_store.h"
+#include "recording_documents.h"
 #include "scripted_ui.h"
 #include "shell/compiler_root.h"
 #include "shell/document_host.h"
@@ -30,20 +31,6 @@ using velt::testing::TempDir;
 namespace {
 
 using Texts = std::vector<std::string>;
-
-class FakeDocuments : public velt::DocumentHost {
-  public:
-    explicit FakeDocuments(std::size_t n) : docs_(n) { previous_ = velt::SetDocumentHost(this); }
-    ~FakeDocuments() override { velt::SetDocumentHost(previous_); }
-    std::vector<velt::DocumentSummary> Documents() override { return docs_; }
-    bool OpenDocument(const std::string&) override { return false; }
-    bool SaveDocument(std::size_t) override { return false; }
-    void MaximiseActive() override {}
-
-  private:
-    std::vector<velt::DocumentSummary> docs_;
-    velt::DocumentHost* previous_ = nullptr;
-};
 
 std::vector<std::string> TitlesShown(const SheetState& state) {
     std::vector<std::string> titles;
@@ -120,7 +107,8 @@ TEST_F(ConfigDialog, GeneralShowsTheStateTheSheetOpensWith) {
     settings.tabSize = 6;
     settings.subScroll = 10;
     settings.saveEnabled = false;
-    FakeDocuments docs(3);
+    velt::testing::RecordingDocuments docs;
+    docs.docs.resize(3);
     void* block = velt::MemAlloc(500);
     ConfigContext ctx(settings, root);
     ctx.filesToolbarShown = true;

@@ -7,26 +7,13 @@
 #include "shell/commands.h"
 #include "shell/dispatch.h"
 #include "shell/menu_model.h"
+#include "recording_documents.h"
 #include "shell/messages.h"
 
 using velt::MenuItem;
 using velt::MenuItemKind;
 
 namespace {
-
-class FakeDocuments : public velt::DocumentHost {
-  public:
-    FakeDocuments() { previous_ = velt::SetDocumentHost(this); }
-    ~FakeDocuments() override { velt::SetDocumentHost(previous_); }
-    std::vector<velt::DocumentSummary> Documents() override { return docs; }
-    bool OpenDocument(const std::string&) override { return false; }
-    bool SaveDocument(std::size_t) override { return false; }
-    void MaximiseActive() override {}
-    std::vector<velt::DocumentSummary> docs;
-
-  private:
-    velt::DocumentHost* previous_;
-};
 
 std::string Text(const std::vector<MenuItem>& menu, unsigned command) {
     const MenuItem* item = velt::FindMenuItem(menu, command);
@@ -170,7 +157,7 @@ TEST(MainMenu, RecentProjectsAndUtilitiesGoToTheProjectMenu) {
 }
 
 TEST(MainMenu, WindowMenuListsTheDocuments) {
-    FakeDocuments docs;
+    velt::testing::RecordingDocuments docs;
     auto window = [] { return velt::BuildMainMenu({})[velt::kWindowMenu].items; };
     EXPECT_EQ(window().back().kind, MenuItemKind::Popup);  // no documents: no list
 

@@ -35,6 +35,10 @@ class RecordingDocuments : public DocumentHost {
         return true;
     }
     void MaximiseActive() override { ++maximised; }
+    void CloseAllWindows() override {
+        ++closedAll;
+        docs.clear();
+    }
 
     std::vector<DocumentSummary> docs;
     std::vector<std::string> opened;  // every OpenDocument call, refused ones too
@@ -42,6 +46,7 @@ class RecordingDocuments : public DocumentHost {
     std::set<std::string> refuse;
     std::set<std::size_t> failSave;
     int maximised = 0;
+    int closedAll = 0;
 
   private:
     DocumentHost* previous_ = nullptr;
