@@ -1,6 +1,10 @@
 #include "qt_ui.h"
 
 #include <QApplication>
+#include <QClipboard>
+#include <QInputDialog>
+#include <QLineEdit>
+#include <QMimeData>
 #include <QDialog>
 #include <QDialogButtonBox>
 #include <QFileDialog>
@@ -224,6 +228,48 @@ std::string QtUi::ChooseFile(const std::string& caption, const std::string& filt
     }
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
     return dialog.selectedFiles().first().toLocal8Bit().toStdString();
+}
+
+bool QtUi::GetClipboardText(std::string& text) {
+    const QClipboard* clipboard = QApplication::clipboard();
+    if (!clipboard || !clipboard->mimeData() || !clipboard->mimeData()->hasText()) return false;
+    text = clipboard->text().toLocal8Bit().toStdString();
+    return true;
+}
+
+void QtUi::SetClipboardText(const std::string& text) {
+    if (QClipboard* clipboard = QApplication::clipboard())
+        clipboard->setText(
+            QString::fromLocal8Bit(text.data(), static_cast<qsizetype>(text.size())));
+}
+
+int QtUi::ChooseFromList(const std::string& caption, const std::vector<std::string>& rows) {
+    QDialog dialog(frame_);
+    dialog.setWindowTitle(QString::fromLocal8Bit(caption.c_str()));
+    auto* layout = new QVBoxLayout(&dialog);
+    auto* list = new QListWidget(&dialog);
+    list->setObjectName("choices");
+    for (const std::string& row : rows) list->addItem(QString::fromLocal8Bit(row.c_str()));
+    if (!rows.empty()) list->setCurrentRow(0);
+    layout->addWidget(list);
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &dialog);
+    layout->addWidget(buttons);
+    QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
+    QObject::connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
+    QObject::connect(list, &QListWidget::itemDoubleClicked, &dialog, &QDialog::accept);
+    if (dialog.exec() != QDialog::Accepted) return -1;
+    return list->currentRow();
+}
+
+bool QtUi::AskText(const std::string& caption, const std::string& prompt, std::string& value) {
+    bool ok = false;
+    QString text = QInputDialog::getText(frame_, QString::fromLocal8Bit(caption.c_str()),
+                                         QString::fromLocal8Bit(prompt.c_str()),
+                                         QLineEdit::Normal,
+                                         QString::fromLocal8Bit(value.c_str()), &ok);
+    if (!ok) return false;
+    value = text.toLocal8Bit().toStdString();
+    return true;
 }
 
 }  // namespace velt::gui

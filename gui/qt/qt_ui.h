@@ -37,6 +37,11 @@ class QtUi : public Ui {
 
     std::string ChooseFile(const std::string& caption, const std::string& filter, bool forSaving,
                            const std::string& initial) override;
+    bool GetClipboardText(std::string& text) override;
+    void SetClipboardText(const std::string& text) override;
+    int ChooseFromList(const std::string& caption, const std::vector<std::string>& rows) override;
+    bool AskText(const std::string& caption, const std::string& prompt,
+                 std::string& value) override;
 
     void setFrame(QWidget* frame) { frame_ = frame; }
 

@@ -33,6 +33,11 @@ public:
                            const std::string&) override {
         return {};
     }
+    // No clipboard, lists or prompts without a window system: nothing is chosen.
+    bool GetClipboardText(std::string&) override { return false; }
+    void SetClipboardText(const std::string&) override {}
+    int ChooseFromList(const std::string&, const std::vector<std::string>&) override { return -1; }
+    bool AskText(const std::string&, const std::string&, std::string&) override { return false; }
 };
 
 SilentUi gSilent;

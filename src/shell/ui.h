@@ -78,6 +78,16 @@ public:
     // entries separated by ";;", `initial` the proposed name. Empty when cancelled.
     virtual std::string ChooseFile(const std::string& caption, const std::string& filter,
                                    bool forSaving, const std::string& initial) = 0;
+
+    // The system clipboard as plain text (bytes as the editor holds them; line ends as the
+    // clipboard has them). Get returns false when the clipboard holds no text.
+    virtual bool GetClipboardText(std::string& text) = 0;
+    virtual void SetClipboardText(const std::string& text) = 0;
+    // A modal list: returns the chosen row, or -1 when cancelled.
+    virtual int ChooseFromList(const std::string& caption, const std::vector<std::string>& rows) = 0;
+    // A one-line prompt: false when cancelled; `value` holds the proposal on entry.
+    virtual bool AskText(const std::string& caption, const std::string& prompt,
+                         std::string& value) = 0;
 };
 
 // The registered Ui. Until a front end registers one, a silent Ui answers every box with its

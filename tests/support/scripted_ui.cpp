@@ -71,6 +71,23 @@ std::string ScriptedUi::ChooseFile(const std::string& caption, const std::string
     return f;
 }
 
+int ScriptedUi::ChooseFromList(const std::string&, const std::vector<std::string>& rows) {
+    lists.push_back(rows);
+    if (listAnswers.empty()) return -1;
+    int r = listAnswers.front();
+    listAnswers.pop_front();
+    return r;
+}
+
+bool ScriptedUi::AskText(const std::string& caption, const std::string& prompt,
+                         std::string& value) {
+    prompts.push_back(caption + "|" + prompt + "|" + value);
+    if (textAnswers.empty()) return false;
+    value = textAnswers.front();
+    textAnswers.pop_front();
+    return true;
+}
+
 int ScriptedUi::AskModifiedFiles(const std::vector<std::string>& names) {
     modifiedFileLists.push_back(names);
     if (!answers.empty()) {

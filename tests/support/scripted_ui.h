@@ -44,6 +44,20 @@ public:
     // Answers from `chosenFiles` (empty: cancelled); records "caption|initial".
     std::string ChooseFile(const std::string& caption, const std::string& filter,
                            bool forSaving, const std::string& initial) override;
+    // The clipboard is `clipboard` (absent when `clipboardHasText` is false).
+    bool GetClipboardText(std::string& text) override {
+        if (clipboardHasText) text = clipboard;
+        return clipboardHasText;
+    }
+    void SetClipboardText(const std::string& text) override {
+        clipboard = text;
+        clipboardHasText = true;
+    }
+    // Lists are recorded in `lists` and answered from `listAnswers` (-1 when empty); prompts
+    // are recorded in `prompts` and answered from `textAnswers` (cancelled when empty).
+    int ChooseFromList(const std::string& caption, const std::vector<std::string>& rows) override;
+    bool AskText(const std::string& caption, const std::string& prompt,
+                 std::string& value) override;
 
     // Queues the answers of the next boxes (kIdYes, kIdNo, kIdCancel, ...).
     void Answer(int result) { answers.push_back(result); }
@@ -60,6 +74,12 @@ public:
     bool activeMaximised = false;
     bool refuseWindows = false;  // OpenDocumentWindow fails
     std::deque<std::string> chosenFiles;
+    std::string clipboard;
+    bool clipboardHasText = false;
+    std::vector<std::vector<std::string>> lists;
+    std::deque<int> listAnswers;
+    std::vector<std::string> prompts;
+    std::deque<std::string> textAnswers;
     std::vector<std::string> fileChoices;
     std::deque<int> answers;
     int unanswered = 0;  // boxes that asked a question the queue did not answer
