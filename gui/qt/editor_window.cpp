@@ -11,19 +11,25 @@
 #include <QPaintEvent>
 #include <QPainter>
 #include <QPainterPath>
+#include <QPointer>
 #include <QScrollBar>
 #include <QStyle>
 #include <QWheelEvent>
 #include <algorithm>
 #include <cstdlib>
+#include <vector>
 
 #include "config_dialog.h"
 #include "editor/document.h"
 #include "editor/document_commands.h"
+#include "editor/editing.h"
 #include "editor/paint.h"
+#include "key_codes.h"
 #include "main_window.h"
+#include "shell/dispatch.h"
 #include "shell/exit_questions.h"
 #include "shell/settings.h"
+#include "shell/shortcuts.h"
 
 namespace velt::gui {
 namespace {
@@ -51,6 +57,47 @@ void XorRect(QPainter& p, const QRect& r, const QColor& c) {
     p.setCompositionMode(QPainter::RasterOp_SourceXorDestination);
     p.fillRect(r, c);
     p.setCompositionMode(QPainter::CompositionMode_SourceOver);
+}
+
+// The characters a key types, as the editor's character handler takes them: Enter 13,
+// Backspace 8, Tab and Shift+Tab 9, Esc 27, Ctrl+letter 1-26, else the event's text as
+// Latin-1 bytes. With Alt down nothing is typed: those keys are the menus'. `unrepresentable`
+// is set when the text holds characters the 8-bit lines cannot take.
+std::vector<unsigned> TypedCharacters(const QKeyEvent& event, bool* unrepresentable) {
+    *unrepresentable = false;
+    const Qt::KeyboardModifiers m = event.modifiers();
+    if (m & Qt::AltModifier) return {};
+    switch (event.key()) {
+        case Qt::Key_Return:
+        case Qt::Key_Enter:
+            return {13};
+        case Qt::Key_Backspace:
+            return {8};
+        case Qt::Key_Tab:
+        case Qt::Key_Backtab:
+            return {9};
+        case Qt::Key_Escape:
+            return {27};
+        default:
+            break;
+    }
+    if (m & Qt::ControlModifier) {
+        if (event.key() >= Qt::Key_A && event.key() <= Qt::Key_Z)
+            return {static_cast<unsigned>(event.key() - Qt::Key_A + 1)};
+        return {};
+    }
+    std::vector<unsigned> chars;
+    for (const QChar c : event.text()) {
+        const unsigned u = c.unicode();
+        // Control characters come only from the named keys above (Delete's text is 127).
+        if (u < 0x20 || u == 0x7F) continue;
+        if (u > 0xFF) {
+            *unrepresentable = true;
+            continue;
+        }
+        chars.push_back(u);
+    }
+    return chars;
 }
 
 QPixmap MakeBitmap(void (*draw)(QPainter&)) {
@@ -115,6 +162,8 @@ EditView* EditorWindow::liveView() const {
 void EditorWindow::detach() {
     view_ = nullptr;
     blink_.stop();
+    autoScroll_.stop();
+    selecting_ = false;
     viewport()->update();
 }
 
@@ -153,6 +202,7 @@ void EditorWindow::applySettings() {
     if (advance > 0 && std::abs(advance - charWidth_) > 0.001)
         font.setLetterSpacing(QFont::AbsoluteSpacing, charWidth_ - advance);
     font_ = font;
+    if (liveView()) SetViewRows(*view_, FullRowsVisible(viewport()->height(), lineHeight_));
     updateScrollBars();
     viewport()->update();
 }
@@ -188,19 +238,22 @@ QRect EditorWindow::caretRect() const {
     if (column < 0) return {};
     const QPoint origin = cellOrigin(static_cast<int>(at - lines.begin()), column);
     if (origin.x() >= viewport()->width()) return {};
-    const int width = (view_->flags & kViewOverwrite) ? charWidth_ : std::max(1, charWidth_ / 3);
-    return {origin, QSize(width, lineHeight_)};
+    return {origin, QSize(CaretWidth(*view_, charWidth_), lineHeight_)};
 }
 
 void EditorWindow::syncFromView() {
     syncPending_ = false;
-    lineCount_ = 0;
     topNumber_ = 1;
     if (liveView() && view_->document) {
         const Document& doc = *view_->document;
-        lineCount_ = CountLines(doc);
-        if (view_->top && view_->top != doc.head)
-            topNumber_ = std::max(1, LineNumber(doc, view_->top));
+        // Typing within lines leaves the count as it was: only a changed ring is walked.
+        if (lineCount_ == 0 || countedVersion_ != doc.structureVersion) {
+            lineCount_ = CountLines(doc);
+            countedVersion_ = doc.structureVersion;
+        }
+        if (view_->top && view_->top != doc.head) topNumber_ = std::max(1, TopLineNumber(*view_));
+    } else {
+        lineCount_ = 0;
     }
     updateScrollBars();
 }
@@ -246,8 +299,18 @@ void EditorWindow::moveTopTo(int number) {
         line = line->prev;
         --at;
     }
+    setTop(line, at);
+}
+
+void EditorWindow::setTop(Line* line, int number) {
     view_->top = line;
-    topNumber_ = at;
+    topNumber_ = number;
+    // The core keeps the top's number with the view; it stays right without a recount as
+    // long as the ring is the one it was counted in.
+    if (view_->document && view_->numberedVersion == view_->document->structureVersion) {
+        view_->numberedTop = line;
+        view_->topLineNumber = number;
+    }
 }
 
 void EditorWindow::scrollContentsBy(int dx, int dy) {
@@ -255,8 +318,11 @@ void EditorWindow::scrollContentsBy(int dx, int dy) {
     if (syncPending_) {
         // The scroll bar has moved already: only the numbers are brought up to date.
         const Document& doc = *view_->document;
-        lineCount_ = CountLines(doc);
-        topNumber_ = view_->top && view_->top != doc.head ? LineNumber(doc, view_->top) : 1;
+        if (lineCount_ == 0 || countedVersion_ != doc.structureVersion) {
+            lineCount_ = CountLines(doc);
+            countedVersion_ = doc.structureVersion;
+        }
+        topNumber_ = view_->top && view_->top != doc.head ? TopLineNumber(*view_) : 1;
         topNumber_ = std::max(1, topNumber_);
         syncPending_ = false;
     }
@@ -294,30 +360,172 @@ void EditorWindow::wheelEvent(QWheelEvent* event) {
     event->accept();
 }
 
+bool EditorWindow::cellAt(QPoint pos, Line** line, int* column) const {
+    const Document& doc = *view_->document;
+    const int lastRow = std::max(0, RowsToPaint(viewport()->height(), lineHeight_) - 1);
+    const int row = std::clamp(pos.y() / lineHeight_, 0, lastRow);
+    const std::vector<const Line*> lines = VisibleLines(doc, *view_, row + 1);
+    if (lines.empty()) return false;
+    // Below the last line: the last line.
+    *line = const_cast<Line*>(lines.back());
+    const int display =
+        std::max(0, DisplayColumnAtX(pos.x(), marginWidth(), charWidth_, view_->leftColumn));
+    *column = CharColumnAt(*line, display, settings_.tabSize);
+    return true;
+}
+
 void EditorWindow::mousePressEvent(QMouseEvent* event) {
     setFocus(Qt::MouseFocusReason);
     if (event->button() != Qt::LeftButton || !liveView() || !view_->document) {
         QAbstractScrollArea::mousePressEvent(event);
         return;
     }
-    const Document& doc = *view_->document;
-    const QPoint pos = event->position().toPoint();
-    const int row = std::max(0, pos.y()) / lineHeight_;
-    const std::vector<const Line*> lines = VisibleLines(doc, *view_, row + 1);
-    if (lines.empty()) return;
-    // Below the last line: the cursor goes to the last line.
-    const Line* line = lines.back();
-    const int display = DisplayColumnAtX(pos.x(), marginWidth(), charWidth_, view_->leftColumn);
-    view_->cursor = const_cast<Line*>(line);
-    view_->cursorColumn = static_cast<std::int16_t>(CharColumnAt(line, display, settings_.tabSize));
-    // A plain click ends a marked block.
-    view_->block = nullptr;
-    // The caret shows at once where it went.
-    caretOn_ = true;
-    if (blink_.isActive()) blink_.start(QApplication::cursorFlashTime() / 2, this);
-    viewport()->update();
-    UpdatePositionText();
     event->accept();
+    const QPoint pos = event->position().toPoint();
+    Line* line = nullptr;
+    int column = 0;
+    if (!cellAt(pos, &line, &column)) return;
+    selecting_ = true;
+    lastDrag_ = pos;
+    EditorMousePress(*view_, line, column);
+    afterCoreAction();
+}
+
+void EditorWindow::mouseMoveEvent(QMouseEvent* event) {
+    if (!selecting_ || !(event->buttons() & Qt::LeftButton) || !liveView() || !view_->document) {
+        QAbstractScrollArea::mouseMoveEvent(event);
+        return;
+    }
+    event->accept();
+    const QPoint pos = event->position().toPoint();
+    if (pos.y() < 0) {
+        startAutoScroll(-1);
+        return;
+    }
+    if (pos.y() >= viewport()->height()) {
+        startAutoScroll(+1);
+        return;
+    }
+    const bool returned = autoScroll_.isActive();
+    autoScroll_.stop();
+    // Small moves within one character cell are not worth a repaint.
+    if (!returned && std::abs(pos.x() - lastDrag_.x()) < charWidth_ &&
+        std::abs(pos.y() - lastDrag_.y()) < std::max(1, lineHeight_ / 2))
+        return;
+    Line* line = nullptr;
+    int column = 0;
+    if (!cellAt(pos, &line, &column)) return;
+    lastDrag_ = pos;
+    EditorMouseDrag(*view_, line, column);
+    afterCoreAction();
+}
+
+void EditorWindow::startAutoScroll(int direction) {
+    if (autoScroll_.isActive() && autoDirection_ == direction) return;
+    autoDirection_ = direction;
+    // One line at once, then one every tick while the pointer stays outside.
+    EditorAutoScroll(*view_, direction);
+    afterCoreAction();
+    autoScroll_.start(kAutoScrollMs, this);
+}
+
+void EditorWindow::mouseReleaseEvent(QMouseEvent* event) {
+    if (event->button() != Qt::LeftButton || !selecting_) {
+        QAbstractScrollArea::mouseReleaseEvent(event);
+        return;
+    }
+    event->accept();
+    endSelection();
+}
+
+void EditorWindow::endSelection() {
+    autoScroll_.stop();
+    if (!selecting_) return;
+    selecting_ = false;
+    if (!liveView()) return;
+    EditorMouseRelease(*view_);
+    afterCoreAction();
+}
+
+void EditorWindow::hideEvent(QHideEvent* event) {
+    // A window that goes away while the button is held never sees the release.
+    endSelection();
+    QAbstractScrollArea::hideEvent(event);
+}
+
+bool EditorWindow::TypesCharacter(const QKeyEvent& event) {
+    bool unrepresentable = false;
+    return !TypedCharacters(event, &unrepresentable).empty() || unrepresentable;
+}
+
+bool EditorWindow::editorKey(const QKeyEvent& event) {
+    if (!liveView()) return false;
+    // The key belongs to the view of the window that has the focus.
+    if (CurrentView() != view_) DocumentWindowActivated(view_);
+    const VirtualKey k = VirtualKeyFromEvent(event);
+    // A command may close this window on the way.
+    const QPointer<EditorWindow> self(this);
+    bool used = false;
+    // "EDITFILEACC" is translated before any window sees the key.
+    if (unsigned command = k.vk ? MatchFileAccelerator(k.vk, k.ctrl, k.shift, k.alt) : 0) {
+        DispatchCommand(command);
+        used = true;
+    } else if (k.vk != 0) {
+        used = EditorKeyDown(k.vk, k.shift, k.ctrl, k.alt, std::max(1, event.count()));
+    }
+    if (!used) {
+        bool unrepresentable = false;
+        for (const unsigned ch : TypedCharacters(event, &unrepresentable)) {
+            if (!self || !liveView()) break;
+            EditorChar(ch, k.ctrl, k.shift, 1);
+            used = true;
+        }
+        // A character the document's 8-bit text cannot hold is refused audibly, not dropped.
+        if (unrepresentable) {
+            QApplication::beep();
+            used = true;
+        }
+    }
+    if (used && self) afterCoreAction();
+    return used;
+}
+
+void EditorWindow::afterCoreAction() {
+    if (!liveView()) return;
+    ensureCursorVisible();
+    // The caret shows at once where the cursor went, and stays on while keys come.
+    caretOn_ = hasFocus();
+    if (blink_.isActive()) blink_.start(QApplication::cursorFlashTime() / 2, this);
+    coreChanged();
+}
+
+void EditorWindow::ensureCursorVisible() {
+    if (!liveView() || !view_->document || !view_->cursor) return;
+    Document& doc = *view_->document;
+    if (view_->cursor == doc.head || !view_->top || view_->top == doc.head) return;
+    const int rows = std::max(1, FullRowsVisible(viewport()->height(), lineHeight_));
+    const int cursorNumber = CursorLineNumber(*view_);
+    const int topNumber = TopLineNumber(*view_);
+    if (cursorNumber < topNumber) {
+        setTop(view_->cursor, cursorNumber);
+    } else if (cursorNumber >= topNumber + rows) {
+        // The cursor's row becomes the last one shown whole.
+        Line* top = view_->cursor;
+        int number = cursorNumber;
+        while (number > cursorNumber - rows + 1 && top->prev != doc.head) {
+            top = top->prev;
+            --number;
+        }
+        setTop(top, number);
+    }
+    const int column = DisplayColumn(view_->cursor, view_->cursorColumn, settings_.tabSize);
+    const int columns = std::max(1, (viewport()->width() - marginWidth()) / charWidth_);
+    if (column < view_->leftColumn)
+        view_->leftColumn = column;
+    else if (column >= view_->leftColumn + columns)
+        view_->leftColumn = column - columns + 1;
+    topNumber_ = TopLineNumber(*view_);
+    updateScrollBars();
 }
 
 void EditorWindow::focusInEvent(QFocusEvent* event) {
@@ -330,12 +538,23 @@ void EditorWindow::focusInEvent(QFocusEvent* event) {
 
 void EditorWindow::focusOutEvent(QFocusEvent* event) {
     QAbstractScrollArea::focusOutEvent(event);
+    // A dialog or another window took over while selecting: the button's release goes there.
+    if (event->reason() != Qt::PopupFocusReason) endSelection();
     blink_.stop();
     caretOn_ = false;
     updateCaret();
 }
 
 void EditorWindow::timerEvent(QTimerEvent* event) {
+    if (event->timerId() == autoScroll_.timerId()) {
+        if (!selecting_ || !liveView()) {
+            autoScroll_.stop();
+            return;
+        }
+        EditorAutoScroll(*view_, autoDirection_);
+        afterCoreAction();
+        return;
+    }
     if (event->timerId() != blink_.timerId()) {
         QAbstractScrollArea::timerEvent(event);
         return;
@@ -360,6 +579,8 @@ void EditorWindow::updateCaret() {
 
 void EditorWindow::resizeEvent(QResizeEvent* event) {
     QAbstractScrollArea::resizeEvent(event);
+    // The core pages and recenters by the rows shown whole.
+    if (liveView()) SetViewRows(*view_, FullRowsVisible(viewport()->height(), lineHeight_));
     updateScrollBars();
 }
 

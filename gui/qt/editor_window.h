@@ -1,7 +1,8 @@
 // The editor window ("clMDIDocument"): draws one EditView with the rows the core's painter
 // computes (runs in their colours, the block, the cut-off mark, the margin marks), keeps the
-// scroll bars over the document's lines, shows the caret and places the cursor where the
-// mouse is clicked. Keys go to the frame's shortcut filter; editing is the core's.
+// scroll bars over the document's lines and shows the caret. Keys (handed over by the
+// frame's key filter) and mouse selection are forwarded to the core, which does the editing;
+// afterwards the window scrolls so that the cursor stays in sight.
 #pragma once
 
 #include <QAbstractScrollArea>
@@ -9,10 +10,15 @@
 #include <QFont>
 #include <QMdiSubWindow>
 #include <QPixmap>
+#include <QPoint>
+#include <cstdint>
+
+class QKeyEvent;
 
 namespace velt {
 struct EditView;
 struct GlobalSettings;
+struct Line;
 }  // namespace velt
 
 namespace velt::gui {
@@ -46,6 +52,17 @@ class EditorWindow : public QAbstractScrollArea {
     // step or a scroll-bar arrow does.
     void scrollByLines(int lines);
 
+    // A key pressed while the window has the focus (the frame's key filter hands it over):
+    // an "EDITFILEACC" row, else the core's key handler, then the typed character. True when
+    // one of them used it.
+    bool editorKey(const QKeyEvent& event);
+    // Whether the key types a character into the document when the key handler leaves it.
+    static bool TypesCharacter(const QKeyEvent& event);
+    // Scrolls the window, when needed, so that the cursor's row and column are shown.
+    void ensureCursorVisible();
+    // Whether a mouse selection is scrolling the window (the pointer held above or below it).
+    bool autoScrolling() const { return autoScroll_.isActive(); }
+
     // 80 columns by 25 rows.
     QSize sizeHint() const override;
 
@@ -59,6 +76,9 @@ class EditorWindow : public QAbstractScrollArea {
     void scrollContentsBy(int dx, int dy) override;
     void wheelEvent(QWheelEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
     void focusInEvent(QFocusEvent* event) override;
     void focusOutEvent(QFocusEvent* event) override;
     void timerEvent(QTimerEvent* event) override;
@@ -74,6 +94,16 @@ class EditorWindow : public QAbstractScrollArea {
     void updateScrollBars();
     void moveTopTo(int number);
     void updateCaret();
+    // The line and character column under viewport point `pos` (above the window: the top
+    // row, below the text: its last line). False for an empty document.
+    bool cellAt(QPoint pos, Line** line, int* column) const;
+    // After the core acted on a key or the mouse: cursor in sight, caret shown, repainted.
+    void afterCoreAction();
+    void startAutoScroll(int direction);
+    // Ends a mouse selection (release, focus lost, window hidden).
+    void endSelection();
+    // Makes `line`, number `number`, the view's top without walking the document.
+    void setTop(Line* line, int number);
 
     EditView* view_;
     const GlobalSettings& settings_;
@@ -91,6 +121,14 @@ class EditorWindow : public QAbstractScrollArea {
     QBasicTimer blink_;
     bool caretOn_ = false;
     QRect caretShown_;
+    // Mouse selection: the button is held; where the cursor was last moved to; the autoscroll
+    // timer and its direction (-1 up, +1 down).
+    bool selecting_ = false;
+    QPoint lastDrag_;
+    QBasicTimer autoScroll_;
+    int autoDirection_ = 0;
+    // The document's structure version when its lines were last counted.
+    std::uint32_t countedVersion_ = 0;
 };
 
 // The sub-window holding an editor window: closing it asks the core first.

@@ -4,6 +4,7 @@
 #include <QKeyEvent>
 #include <QWidget>
 
+#include "editor_window.h"
 #include "shell/dispatch.h"
 #include "shell/shortcuts.h"
 
@@ -37,6 +38,12 @@ unsigned FrameKeyCommand(const VirtualKey& k, bool inOutputPane) {
     return 0;
 }
 
+bool EditorClaimsKey(const VirtualKey& k, bool types) {
+    if (FrameKeyCommand(k, false) != 0) return true;
+    if (k.alt) return false;
+    return types || !k.ctrl;
+}
+
 FrameKeys::FrameKeys(QWidget* frame, QWidget* outputPane)
     : QObject(frame), frame_(frame), outputPane_(outputPane) {
     qApp->installEventFilter(this);
@@ -48,6 +55,34 @@ bool FrameKeys::eventFilter(QObject* watched, QEvent* event) {
     auto* widget = qobject_cast<QWidget*>(watched);
     if (!widget || widget->window() != frame_) return false;
     auto* key = static_cast<QKeyEvent*>(event);
+
+    auto* editor = qobject_cast<EditorWindow*>(widget);
+    if (editor && editor->view()) {
+        const VirtualKey k = VirtualKeyFromEvent(*key);
+        if (type == QEvent::ShortcutOverride) {
+            if (!EditorClaimsKey(k, EditorWindow::TypesCharacter(*key))) return false;
+            key->accept();
+            return true;
+        }
+        if (editor->editorKey(*key)) {
+            key->accept();
+            return true;
+        }
+        // An Alt+letter the editor left: the menu character, as in the frame.
+        if (k.alt && !k.ctrl && IsMenuCharacter(k.vk)) {
+            if (unsigned command = MenuCharCommand(k.vk)) {
+                key->accept();
+                DispatchCommand(command);
+                return true;
+            }
+        }
+        return false;
+    }
+    // The editor window had the key first and left it: its parents must not run the tables
+    // a second time.
+    auto* focusEditor = qobject_cast<EditorWindow*>(QApplication::focusWidget());
+    if (focusEditor && focusEditor->view() && widget->isAncestorOf(focusEditor)) return false;
+
     const bool inOutput =
         outputPane_ && (widget == outputPane_ || outputPane_->isAncestorOf(widget));
     const unsigned command = FrameKeyCommand(VirtualKeyFromEvent(*key), inOutput);

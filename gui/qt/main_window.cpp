@@ -23,7 +23,9 @@
 
 #include "about_dialog.h"
 #include "config_dialog.h"
+#include "editor/document.h"
 #include "editor/document_commands.h"
+#include "editor/editing.h"
 #include "editor_window.h"
 #include "frame_keys.h"
 #include "frame_menus.h"
@@ -118,7 +120,9 @@ MainWindow::MainWindow(StartupState* state, QWidget* parent)
     FrameCommands().SetStateSource([] {
         FrameState s;
         s.debugSession = DebugSessionRunning();
-        s.hasCurrentDocument = !CurrentDocuments().Documents().empty();
+        // Asked on every key: a current view settles it without listing the documents, which
+        // numbers each one's cursor line.
+        s.hasCurrentDocument = CurrentView() || !CurrentDocuments().Documents().empty();
         return s;
     });
     registerCommands();
@@ -127,9 +131,16 @@ MainWindow::MainWindow(StartupState* state, QWidget* parent)
         menuBar(), [] { return MainMenuSources{}; }, this);
     keys_ = new FrameKeys(this, output_);
 
-    // Coming back from another program: the open files may have changed on disk.
-    connect(qApp, &QGuiApplication::applicationStateChanged, this, [](Qt::ApplicationState s) {
-        if (s == Qt::ApplicationActive) SendFrameMessage(FrameMessage::CheckFiles);
+    // Coming back from another program: the clipboard may hold new text for the block
+    // buffer, and the open files may have changed on disk. Leaving: the block buffer goes
+    // to the clipboard for the other program.
+    connect(qApp, &QGuiApplication::applicationStateChanged, this, [this](Qt::ApplicationState s) {
+        const bool active = s == Qt::ApplicationActive;
+        // Inactive, hidden and suspended follow each other: one exchange per change.
+        if (active == active_) return;
+        active_ = active;
+        ClipboardActivated(active);
+        if (active) SendFrameMessage(FrameMessage::CheckFiles);
     });
 
     applySettings();

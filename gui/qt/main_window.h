@@ -88,6 +88,8 @@ class MainWindow : public QMainWindow {
     FrameKeys* keys_;
     QRect normal_;
     bool outputResized_ = false;  // the user moved the pane's edge
+    // The application is the active one (the clipboard was read into the block buffer).
+    bool active_ = false;
 };
 
 // The editor font the settings describe (FontName, FontHeight, FontStyle, FontFamily).

@@ -60,6 +60,9 @@ void Redirect(Document& doc, Line* from, Line* to, bool resetColumns) {
     for (EditView* v = gViews; v; v = v->next) {
         if (v->document != &doc) continue;
         if (v->top == from) v->top = to;
+        // A line moved to a bigger block keeps its number.
+        if (!resetColumns && v->numberedTop == from) v->numberedTop = to;
+        if (!resetColumns && v->numberedCursor == from) v->numberedCursor = to;
         if (v->cursor == from) {
             v->cursor = to;
             if (resetColumns) v->cursorColumn = 0;
@@ -106,6 +109,8 @@ void MarkChanged(Document& doc, Line* line) {
 
 void InsertLineAfter(Document& doc, Line* at, Line* line) {
     if (doc.head->next == doc.head) line->flags |= doc.head->flags & kLineInactive;
+    ++doc.structureVersion;
+    ++doc.liveLines;
     line->prev = at;
     line->next = at->next;
     at->next->prev = line;
@@ -160,6 +165,8 @@ void DeleteLine(Document& doc, Line* line) {
     if (to == doc.head && line->prev != doc.head) to = line->prev;
     Redirect(doc, line, to, true);
     if (doc.timeStampLine == line) doc.timeStampLine = nullptr;
+    ++doc.structureVersion;
+    --doc.liveLines;
     line->prev->next = line->next;
     line->next->prev = line->prev;
     if (gLineDeletedHook) gLineDeletedHook(doc, line);
@@ -176,6 +183,8 @@ void EmptyDocument(Document& doc) {
     }
     doc.head->next = doc.head->prev = doc.head;
     doc.timeStampLine = nullptr;
+    ++doc.structureVersion;
+    doc.liveLines = 0;
     for (EditView* v = gViews; v; v = v->next) {
         if (v->document != &doc) continue;
         v->top = v->cursor = doc.head;
@@ -188,11 +197,7 @@ void EmptyDocument(Document& doc) {
     doc.savedCursorColumn = doc.savedBlockColumn = 0;
 }
 
-int CountLines(const Document& doc) {
-    int n = 0;
-    for (const Line* l = doc.head->next; l != doc.head; l = l->next) ++n;
-    return n;
-}
+int CountLines(const Document& doc) { return doc.liveLines; }
 
 Line* LineAt(const Document& doc, int n) {
     if (n < 1) return nullptr;
@@ -273,6 +278,11 @@ int DocumentCount() {
 }
 
 // ---- Views
+
+std::uint64_t NewViewSerial() {
+    static std::uint64_t last = 0;
+    return ++last;
+}
 
 EditView* FirstView() {
     return gViews;

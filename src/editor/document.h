@@ -90,6 +90,12 @@ struct Document {
     std::int64_t fileTimeNs = 0;
     // The time-stamp line installed by the time-stamp command, refreshed at each save.
     Line* timeStampLine = nullptr;
+    // Grows whenever a line is linked into or unlinked from the ring: line numbers kept by
+    // the views are recounted when it moved behind their back.
+    std::uint32_t structureVersion = 0;
+    // Lines in the ring now, kept by the functions that link and unlink lines, so that
+    // scroll bars and percentages never count the document.
+    int liveLines = 0;
 
     Line* First() const { return head->next; }
     Line* Last() const { return head->prev; }
@@ -102,8 +108,13 @@ enum : std::uint8_t {
     kViewOverwrite = 0x20,
 };
 
+// A number no other view has had (records that outlive a view must not match a later view
+// made at the same address).
+std::uint64_t NewViewSerial();
+
 struct EditView {
     EditView* next = nullptr;
+    std::uint64_t serial = NewViewSerial();
     std::uintptr_t window = 0;  // the front end's id of the document window
     Document* document = nullptr;
     Line* top = nullptr;
@@ -113,6 +124,16 @@ struct EditView {
     std::int16_t blockColumn = 0;
     std::uint8_t flags = 0;
     int leftColumn = 0;  // first column shown (horizontal scrolling)
+    int rows = 0;        // rows the window shows entirely (paging); 0 until the window says
+    // The 1-based numbers of the cursor and top lines, so that no keystroke walks the
+    // document. They hold while the cursor and top are the `numbered` lines and the
+    // document's structure version is `numberedVersion`; CursorLineNumber and TopLineNumber
+    // (editor/editing.h) recount them otherwise.
+    int cursorLineNumber = 0;
+    int topLineNumber = 0;
+    const Line* numberedCursor = nullptr;
+    const Line* numberedTop = nullptr;
+    std::uint32_t numberedVersion = 0;
 };
 
 // ---- Hooks other parts of the editor fill in. All may stay null.

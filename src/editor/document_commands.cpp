@@ -9,7 +9,9 @@
 #include "editor/comment_scan.h"
 #include "editor/document.h"
 #include "editor/document_io.h"
+#include "editor/editing.h"
 #include "editor/language.h"
+#include "editor/undo.h"
 #include "platform/files.h"
 #include "shell/command_line.h"
 #include "shell/commands.h"
@@ -226,6 +228,8 @@ void ReloadKeepingPlaces(Document& doc) {
                 {v, LineNumber(doc, v->top), LineNumber(doc, v->cursor), v->cursorColumn});
     doc.flags = 0;
     ForgetCommentRanges(&doc);
+    // The recorded positions belong to the text being discarded.
+    ResetUndo();
     const std::string name = doc.name;
     const int status = LoadDocument(name, doc);
     FinishLoad(doc, name, status);
@@ -277,7 +281,7 @@ class EditorDocuments : public DocumentHost {
             s.modified = (d->flags & kDocModified) != 0;
             s.internalBuffer = IsInternal(*d);
             s.view = ViewOf(d);
-            if (s.view) s.line = std::max(1, LineNumber(*d, s.view->cursor));
+            if (s.view) s.line = std::max(1, CursorLineNumber(*s.view));
             out.push_back(std::move(s));
         }
         return out;
@@ -360,8 +364,8 @@ void UpdatePositionText() {
         return;
     }
     Document& doc = *v->document;
-    // The cursor of an empty document rests on the sentinel: that is line 1 to the user.
-    const int line = std::max(1, LineNumber(doc, v->cursor));
+    // Kept by the view: the document is not walked on every keystroke.
+    const int line = CursorLineNumber(*v);
     const std::string text = FormatPositionText(static_cast<unsigned>(line), v->cursorColumn, "",
                                                 (doc.flags & kDocModified) != 0);
     SendFrameMessage(FrameMessage::PositionText, 0, TextParam(text.c_str()));
@@ -672,6 +676,11 @@ void SetEditorSettings(const GlobalSettings* settings) {
     gSettings = settings;
 }
 
+const GlobalSettings& EditorSettings() {
+    static const GlobalSettings defaults;
+    return gSettings ? *gSettings : defaults;
+}
+
 void RegisterDocumentCommands() {
     CommandDispatcher& d = FrameCommands();
     d.Unregister(kOwner);
@@ -726,11 +735,13 @@ void InstallEditor(GlobalSettings& settings) {
         stepAdded = true;
     }
     RegisterDocumentCommands();
+    InstallEditingCommands();
     SetDocumentHost(&Host());
 }
 
 void UninstallEditor() {
     FrameCommands().Unregister(kOwner);
+    UninstallEditingCommands();
     SetFrameMessageHandler(FrameMessage::CheckFiles, {});
     if (&CurrentDocuments() == &Host()) SetDocumentHost(nullptr);
     SetEditorSettings(nullptr);

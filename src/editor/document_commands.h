@@ -37,6 +37,9 @@ void UninstallEditor();
 void RegisterDocumentCommands();
 // Where the editor flags come from; null: the defaults of a first start.
 void SetEditorSettings(const GlobalSettings* settings);
+// The settings the editor works with (tab size, editor flags, macros): those given to
+// SetEditorSettings, else the defaults of a first start.
+const GlobalSettings& EditorSettings();
 
 // ---- Calls of the front end
 
