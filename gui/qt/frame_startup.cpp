@@ -6,12 +6,15 @@
 #include <QEvent>
 #include <QMdiArea>
 #include <QSocketNotifier>
+#include <QTimer>
 #include <cstdio>
 #include <ctime>
 #include <fstream>
 #include <sstream>
 #include <string>
 
+#include "autosave_dialog.h"
+#include "editor/autosave.h"
 #include "main_window.h"
 #include "qt_ui.h"
 #include "shell/command_line.h"
@@ -23,10 +26,27 @@
 
 namespace velt::gui {
 
-FrameStartup::FrameStartup(StartupState& state, QtUi* ui) : st_(state), ui_(ui) {}
+FrameStartup::FrameStartup(StartupState& state, QtUi* ui)
+    : st_(state), ui_(ui), autosaveTimer_(std::make_unique<QTimer>()) {
+    // Qt numbers its timers itself: kAutosaveTimerId names this one in the core only.
+    autosaveTimer_->setObjectName("autosave");
+    autosaveTimer_->setInterval(kAutosavePeriodMs);
+    QObject::connect(autosaveTimer_.get(), &QTimer::timeout, [] { AutosaveTick(); });
+    SetAutosaveTimer([timer = autosaveTimer_.get()](bool run) {
+        if (run)
+            timer->start();
+        else
+            timer->stop();
+    });
+    SetAutosaveRestoreDialog([this](const AutosaveRestoreDialog& dialog) {
+        return ShowAutosaveRestoreDialog(frame_.get(), dialog);
+    });
+}
 
 FrameStartup::~FrameStartup() {
     StopListening();
+    SetAutosaveTimer({});
+    SetAutosaveRestoreDialog({});
     if (ui_) ui_->setFrame(nullptr);
 }
 
@@ -70,9 +90,13 @@ void FrameStartup::AttachDebugger(std::uint32_t pid, std::uint64_t) {
     ShowInfo(DebuggingUnavailableText(FormatText("process %u", pid)));
 }
 
-// Filled by the autosave of the editor (its timer and this session's copies).
-void FrameStartup::StartAutosave() {}
-void FrameStartup::StopAutosave() {}
+void FrameStartup::StartAutosave() {
+    AutosaveStart(st_.root);
+}
+
+void FrameStartup::StopAutosave() {
+    AutosaveStop();
+}
 
 void FrameStartup::Listen() {
     MainWindow* frame = frame_.get();

@@ -10,6 +10,7 @@
 #include "shell/startup.h"
 
 class QSocketNotifier;
+class QTimer;
 
 namespace velt::gui {
 
@@ -28,11 +29,13 @@ class FrameStartup : public StartupHooks {
     void ShowSplash() override;
     void CloseSplash() override;
     void ShowFrame() override;
-    // Projects, the debugger and the autosave have no subsystem yet; these steps do nothing
-    // until their owners fill them in (see the .cpp).
+    // Projects and the debugger have no subsystem yet; these steps do nothing until their
+    // owners fill them in (see the .cpp).
     void OpenProject(const std::string& name) override;
     void OpenLastProject() override;
     void AttachDebugger(std::uint32_t pid, std::uint64_t event) override;
+    // The autosave's restore offer and its timer (also started and stopped by the
+    // configuration).
     void StartAutosave() override;
     void StopAutosave() override;
 
@@ -45,6 +48,7 @@ class FrameStartup : public StartupHooks {
     MainWindow* frame() const { return frame_.get(); }
     Splash* splash() const { return splash_.get(); }
     int splashesShown() const { return splashesShown_; }
+    QTimer* autosaveTimer() const { return autosaveTimer_.get(); }
 
   private:
     StartupState& st_;
@@ -52,6 +56,7 @@ class FrameStartup : public StartupHooks {
     std::unique_ptr<MainWindow> frame_;
     std::unique_ptr<Splash> splash_;
     std::unique_ptr<QSocketNotifier> notifier_;
+    std::unique_ptr<QTimer> autosaveTimer_;
     int splashesShown_ = 0;
 };
 

@@ -30,6 +30,7 @@
 #include "frame_keys.h"
 #include "frame_menus.h"
 #include "output_pane_widget.h"
+#include "search_dialogs.h"
 #include "shell/commands.h"
 #include "shell/config_dialog.h"
 #include "shell/dispatch.h"
@@ -126,6 +127,7 @@ MainWindow::MainWindow(StartupState* state, QWidget* parent)
         return s;
     });
     registerCommands();
+    InstallSearchDialogs(this);
     // The recent projects and the user utilities join the sources when their owners exist.
     menus_ = new FrameMenus(
         menuBar(), [] { return MainMenuSources{}; }, this);
@@ -150,6 +152,7 @@ MainWindow::MainWindow(StartupState* state, QWidget* parent)
 
 MainWindow::~MainWindow() {
     FrameCommands().Unregister(this);
+    UninstallSearchDialogs(this);
     // Another frame made since (a test's) keeps its source.
     if (gStateFrame == this) {
         FrameCommands().SetStateSource(nullptr);

@@ -6,11 +6,13 @@
 #include <string_view>
 #include <vector>
 
+#include "editor/autosave.h"
 #include "editor/comment_scan.h"
 #include "editor/document.h"
 #include "editor/document_io.h"
 #include "editor/editing.h"
 #include "editor/language.h"
+#include "editor/search.h"
 #include "editor/undo.h"
 #include "platform/files.h"
 #include "shell/command_line.h"
@@ -736,12 +738,16 @@ void InstallEditor(GlobalSettings& settings) {
     }
     RegisterDocumentCommands();
     InstallEditingCommands();
+    InstallSearchCommands(settings);
+    InstallAutosave(settings);
     SetDocumentHost(&Host());
 }
 
 void UninstallEditor() {
     FrameCommands().Unregister(kOwner);
     UninstallEditingCommands();
+    UninstallSearchCommands();
+    UninstallAutosave();
     SetFrameMessageHandler(FrameMessage::CheckFiles, {});
     if (&CurrentDocuments() == &Host()) SetDocumentHost(nullptr);
     SetEditorSettings(nullptr);

@@ -26,7 +26,8 @@ extern bool (*gCurrentBookmarkHook)(const Document& doc, int& line, int& charact
 
 // Sets up what the editor needs from the start on: its languages before the settings are
 // read (a start-up step), the document commands in the dispatcher, the check against the
-// disk on message 10024 and the document host the shell reaches the documents through.
+// disk on message 10024, the document host the shell reaches the documents through, and the
+// autosave (editor/autosave.h).
 // `settings` (not owned) supplies the editor flags of every save. Call before RunStartup.
 void InstallEditor(GlobalSettings& settings);
 // Takes the commands, the message handler and the document host out again (tests; the end

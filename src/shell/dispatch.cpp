@@ -84,12 +84,25 @@ void CommandDispatcher::RegisterRange(unsigned first, unsigned last, CommandHand
     rows_.push_back({first, last, std::move(handler), owner, phase});
 }
 
+void CommandDispatcher::SetEnabledCheck(unsigned id, std::function<bool()> check,
+                                        const void* owner) {
+    if (check) checks_.push_back({id, std::move(check), owner});
+}
+
+bool CommandDispatcher::ChecksPass(unsigned id) const {
+    for (const Check& c : checks_)
+        if (c.id == id && !c.check()) return false;
+    return true;
+}
+
 void CommandDispatcher::Unregister(const void* owner) {
     std::erase_if(rows_, [owner](const Row& r) { return r.owner == owner; });
+    std::erase_if(checks_, [owner](const Check& c) { return c.owner == owner; });
 }
 
 void CommandDispatcher::Clear() {
     rows_.clear();
+    checks_.clear();
     state_ = nullptr;
     resourceEditor_ = nullptr;
 }
@@ -128,6 +141,10 @@ DispatchResult CommandDispatcher::Dispatch(unsigned id, std::uintptr_t wparam,
     }
     const Row* row = Find(id);
     if (!row) return result;
+    if (!ChecksPass(id)) {
+        result.status = DispatchStatus::Ignored;
+        return result;
+    }
     CommandHandler handler = row->handler;
     result.status = DispatchStatus::Handled;
     result.value = handler(call);
@@ -146,7 +163,7 @@ bool CommandDispatcher::IsEnabled(unsigned id) const {
         return static_cast<bool>(resourceEditor_);
     if (!state.hasCurrentDocument && id != kCmdOpenByName && !AllowedWithoutDocument(id))
         return false;
-    return IsAvailable(id);
+    return IsAvailable(id) && ChecksPass(id);
 }
 
 CommandDispatcher& FrameCommands() {

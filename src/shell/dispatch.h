@@ -71,9 +71,12 @@ class CommandDispatcher {
                   CommandPhase phase = CommandPhase::Table);
     void RegisterRange(unsigned first, unsigned last, CommandHandler handler,
                        const void* owner = nullptr, CommandPhase phase = CommandPhase::Table);
-    // Removes every row of `owner`.
+    // A condition of `id` beyond the rules above (Find Next needs a search text): while it
+    // says no, the command is disabled and dispatching it does nothing (Ignored).
+    void SetEnabledCheck(unsigned id, std::function<bool()> check, const void* owner = nullptr);
+    // Removes every row and condition of `owner`.
     void Unregister(const void* owner);
-    // Removes every row, the state source and the resource editor.
+    // Removes every row and condition, the state source and the resource editor.
     void Clear();
 
     DispatchResult Dispatch(unsigned id, std::uintptr_t wparam = 0, std::intptr_t lparam = 0);
@@ -94,9 +97,16 @@ class CommandDispatcher {
         const void* owner;
         CommandPhase phase;
     };
+    struct Check {
+        unsigned id;
+        std::function<bool()> check;
+        const void* owner;
+    };
     const Row* Find(unsigned id) const;
+    bool ChecksPass(unsigned id) const;
 
     std::vector<Row> rows_;
+    std::vector<Check> checks_;
     std::function<FrameState()> state_;
     CommandHandler resourceEditor_;
 };

@@ -69,5 +69,12 @@ check "resave" "$(printf 'a\r\nb\r\n')" "$(cat "$dir/out.c")"
 check "resave keeps the mode" "640" "$(stat -c %a "$dir/out.c")"
 "$cli" resave "$dir/ro.c" "$dir/ro.c" 2>/dev/null; check "resave read-only target exit" 1 $?
 
+# Regular expressions: each line's first match, or the compilation error's text.
+printf 'ac\r\nxx abbbc\n$\nnothing\nabc' >"$dir/re.txt"
+check "regex file" "$(printf '1:0:2\n2:3:5\n5:0:3')" "$("$cli" regex 'ab*c' "$dir/re.txt")"
+check "regex stdin" "$(printf '2:0:1\n3:1:2')" "$(printf 'b\n(\nx()\n' | "$cli" regex '\(.*\)$|[(]')"
+check "regex error" "Invalid [] range" "$("$cli" regex '[z-a]' </dev/null)"
+"$cli" regex '(a' </dev/null >/dev/null; check "regex error exit" 1 $?
+
 if [ $fails -eq 0 ]; then echo "cli: all checks passed"; fi
 exit $((fails > 0))

@@ -9,6 +9,7 @@
 #include "editor/document_io.h"
 #include "editor/language.h"
 #include "editor/paint.h"
+#include "editor/regex.h"
 #include "platform/profile_store.h"
 #include "platform/files.h"
 #include "shell/compiler_root.h"
@@ -67,7 +68,8 @@ int Usage() {
                  "  velt-cli send open FILE   (opens FILE in the running Velt)\n"
                  "  velt-cli load FILE   (loads FILE as the editor does and reports)\n"
                  "  velt-cli resave IN OUT   (loads IN and writes it to OUT as the editor saves)\n"
-                 "  velt-cli colour FILE LINE   (the runs of that line as colour|text)\n";
+                 "  velt-cli colour FILE LINE   (the runs of that line as colour|text)\n"
+                 "  velt-cli regex PATTERN [FILE]   (line:start:length of each line's match)\n";
     return 2;
 }
 
@@ -180,6 +182,50 @@ int ColourCommand(const char* file, const char* lineNumber) {
     return 0;
 }
 
+// The first match of each line of FILE (standard input without one) as
+// "line:start:length", the line from 1, the start from 0; the compilation error's text
+// instead when the pattern is refused.
+int RegexCommand(const char* pattern, const char* file) {
+    velt::CompiledRegex rx;
+    if (const unsigned e = rx.Compile(pattern)) {
+        std::cout << velt::RegexErrorText(e) << "\n";
+        return 1;
+    }
+    std::FILE* in = file ? std::fopen(file, "rb") : stdin;
+    if (!in) {
+        std::cerr << "velt-cli: cannot open " << file << "\n";
+        return 1;
+    }
+    std::string line;
+    bool limitShown = false;
+    long number = 0;
+    auto one = [&] {
+        ++number;
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        int start = 0;
+        int length = 0;
+        if (rx.Find(line.data(), static_cast<int>(line.size()), 0, start, length))
+            std::printf("%ld:%d:%d\n", number, start, length);
+        if ((rx.HitLimit() || rx.Damaged()) && !limitShown) {
+            limitShown = true;
+            std::cerr << "velt-cli: " << velt::RegexErrorText(velt::kRegexBad) << "\n";
+        }
+        line.clear();
+    };
+    char buf[65536];
+    std::size_t n;
+    while ((n = std::fread(buf, 1, sizeof buf, in)) > 0)
+        for (std::size_t i = 0; i < n; ++i) {
+            if (buf[i] == '\n')
+                one();
+            else
+                line.push_back(buf[i]);
+        }
+    if (!line.empty()) one();
+    if (file) std::fclose(in);
+    return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -203,5 +249,7 @@ int main(int argc, char** argv) {
     if (cmd == "load" && argc == 3) return LoadCommand(argv[2]);
     if (cmd == "resave" && argc == 4) return ResaveCommand(argv[2], argv[3]);
     if (cmd == "colour" && argc == 4) return ColourCommand(argv[2], argv[3]);
+    if (cmd == "regex" && (argc == 3 || argc == 4))
+        return RegexCommand(argv[2], argc == 4 ? argv[3] : nullptr);
     return Usage();
 }
