@@ -190,38 +190,19 @@ bool ConvertIndentation(bool toTabs) {
     return true;
 }
 
+// Commands that record their own undo event, so dispatching them from a key records nothing
+// more.
 bool RecordsItself(unsigned command) {
     switch (command) {
         case kCmdUndo:
         case kCmdCut:
         case kCmdPaste:
         case kCmdWordCompletion:
-        case kCmdGotoTop:
-        case kCmdGotoEnd:
-        case kCmdGotoLine:
-        case kCmdGotoBookmark:
-        case kCmdGotoNextBookmark:
-        case kCmdMarkBlock:
-        case kCmdSelectDown:
-        case kCmdSelectUp:
-        case kCmdSelectRight:
-        case kCmdSelectLeft:
-        case kCmdWordRight:
-        case kCmdWordLeft:
-        case kCmdSelectWordRight:
-        case kCmdSelectDownRepeat:
-        case kCmdSelectToTop:
-        case kCmdSelectToEnd:
-        case kCmdSelectToLineEnd:
-        case kCmdSelectToLineStart:
-        case kCmdWordRightRepeat:
-        case kCmdWordLeftRepeat:
-        case kCmdSelectPageUp:
-        case kCmdSelectPageDown:
-        case kCmdSelectWordLeft:
             return true;
-        default:
+        case kCmdSearchDefinition:
             return false;
+        default:
+            return UndoRestoresPositionOnly(command);
     }
 }
 

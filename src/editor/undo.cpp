@@ -51,37 +51,6 @@ void Remove(int i) {
     gLog[gCount] = UndoRecord{};
 }
 
-bool PositionOnly(unsigned command) {
-    switch (command) {
-        case kCmdGotoTop:
-        case kCmdGotoEnd:
-        case kCmdGotoLine:
-        case kCmdGotoBookmark:
-        case kCmdGotoNextBookmark:
-        case kCmdSearchDefinition:
-        case kCmdMarkBlock:
-        case kCmdSelectDown:
-        case kCmdSelectUp:
-        case kCmdSelectRight:
-        case kCmdSelectLeft:
-        case kCmdWordRight:
-        case kCmdWordLeft:
-        case kCmdSelectWordRight:
-        case kCmdSelectDownRepeat:
-        case kCmdSelectToTop:
-        case kCmdSelectToEnd:
-        case kCmdSelectToLineEnd:
-        case kCmdSelectToLineStart:
-        case kCmdWordRightRepeat:
-        case kCmdWordLeftRepeat:
-        case kCmdSelectPageUp:
-        case kCmdSelectPageDown:
-        case kCmdSelectWordLeft:
-            return true;
-        default:
-            return false;
-    }
-}
 
 // Whether taking the record back changes the text.
 bool ChangesText(const UndoRecord& r) {
@@ -173,7 +142,7 @@ void UndoRecordOf(EditView& v, int i) {
             } else if (r.wparam == kCmdPaste || r.wparam == kCmdWordCompletion) {
                 DeleteAt(v, r.atLine, r.atColumn, r.inserted);
                 PlaceCursor(v, r.line, r.column);
-            } else if (PositionOnly(r.wparam)) {
+            } else if (UndoRestoresPositionOnly(r.wparam)) {
                 PlaceCursor(v, r.line, r.column);
             }
             // Any other command cannot be taken back: its record just goes.
@@ -417,6 +386,38 @@ void EndReplacementSeries(EditView& view, int count) {
     }
     const TextPosition at = CursorPosition(view);
     RecordEventAt(view, at.line, at.column, kUndoSeries, static_cast<std::uint32_t>(count), 0);
+}
+
+bool UndoRestoresPositionOnly(unsigned command) {
+    switch (command) {
+        case kCmdGotoTop:
+        case kCmdGotoEnd:
+        case kCmdGotoLine:
+        case kCmdGotoBookmark:
+        case kCmdGotoNextBookmark:
+        case kCmdSearchDefinition:
+        case kCmdMarkBlock:
+        case kCmdSelectDown:
+        case kCmdSelectUp:
+        case kCmdSelectRight:
+        case kCmdSelectLeft:
+        case kCmdWordRight:
+        case kCmdWordLeft:
+        case kCmdSelectWordRight:
+        case kCmdSelectDownRepeat:
+        case kCmdSelectToTop:
+        case kCmdSelectToEnd:
+        case kCmdSelectToLineEnd:
+        case kCmdSelectToLineStart:
+        case kCmdWordRightRepeat:
+        case kCmdWordLeftRepeat:
+        case kCmdSelectPageUp:
+        case kCmdSelectPageDown:
+        case kCmdSelectWordLeft:
+            return true;
+        default:
+            return false;
+    }
 }
 
 }  // namespace velt

@@ -96,4 +96,7 @@ void RecordKeptDeletion(EditView& view, int line, int column, std::string_view t
 // any replacement leaves no record.
 void EndReplacementSeries(EditView& view, int count);
 
+// Commands whose undo only puts the cursor back where it was (the moves, the jumps).
+bool UndoRestoresPositionOnly(unsigned command);
+
 }  // namespace velt
