@@ -18,6 +18,7 @@
 #include "editor/editing.h"
 #include "editor/language.h"
 #include "editor/paint.h"
+#include "editor_harness.h"
 #include "editor_window.h"
 #include "frame_menus.h"
 #include "main_window.h"
@@ -44,70 +45,16 @@ std::string Text(const velt::Document& doc, int line) {
 
 }  // namespace
 
-class EditingTest : public QObject {
+class EditingTest : public QObject, velt::testing::EditorHarness {
     Q_OBJECT
-
-    std::unique_ptr<velt::testing::TempDir> t;
-    std::filesystem::path savedCwd;
-    std::unique_ptr<velt::StartupState> st;
-    std::unique_ptr<velt::gui::MainWindow> frame;
-    std::unique_ptr<velt::gui::QtUi> ui;
-    velt::Ui* previousUi = nullptr;
-
-    EditorWindow* Open(const std::string& name, const std::string& text) {
-        if (!velt::OpenFile(t->Write(name, text))) return nullptr;
-        ui->documentWindow(velt::CurrentView())->showMaximized();
-        QCoreApplication::processEvents();
-        EditorWindow* e = ui->editorWindow(velt::CurrentView());
-        if (e) e->setFocus();
-        return e;
-    }
-    static QPoint Cell(EditorWindow* e, int row, int column) {
-        return QRect(e->cellOrigin(row, column), QSize(e->charWidth(), e->lineHeight())).center();
-    }
-    QString TitleOf(velt::EditView* view) { return ui->documentWindow(view)->windowTitle(); }
-    static QString ScreenshotDir() {
-        const QString dir = qEnvironmentVariable("VELT_SCREENSHOT_DIR");
-        if (!dir.isEmpty()) QDir().mkpath(dir);
-        return dir;
-    }
 
   private slots:
     void init() {
-        t = std::make_unique<velt::testing::TempDir>();
-        savedCwd = std::filesystem::current_path();
-        std::filesystem::current_path(t->path());
-        velt::platform::ProfileForgetCache();
-        velt::ResetLanguages();
-        velt::InstallLanguageHooks();
-        st = std::make_unique<velt::StartupState>();
-        st->settings.saveEnabled = false;
-        st->settings.fontHeight = -15;
-        st->settings.tabSize = 4;
-        st->settings.editorFlags |= velt::kEditorAutoIndent;
-        frame = std::make_unique<velt::gui::MainWindow>(st.get());
-        ui = std::make_unique<velt::gui::QtUi>(frame.get());
-        previousUi = velt::SetUi(ui.get());
-        velt::InstallEditor(st->settings);
-        velt::FrameStatusPane().Reset();
-        velt::ResetBlockBuffer();
-        frame->resize(820, 560);
-        frame->show();
+        StartEditor([](velt::GlobalSettings& s) { s.editorFlags |= velt::kEditorAutoIndent; });
         QVERIFY(QTest::qWaitForWindowExposed(frame.get()));
     }
 
-    void cleanup() {
-        frame.reset();
-        velt::UninstallEditor();
-        velt::ForgetDocumentWindows();
-        velt::ReleaseAllDocuments();
-        velt::ResetBlockBuffer();
-        velt::SetUi(previousUi);
-        ui.reset();
-        st.reset();
-        std::filesystem::current_path(savedCwd);
-        t.reset();
-    }
+    void cleanup() { StopEditor(); }
 
     void typingBackspaceEnterAndTheCursorInSight() {
         EditorWindow* e = Open("count.c", kSource);

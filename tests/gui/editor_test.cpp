@@ -28,6 +28,7 @@
 #include "editor/document_commands.h"
 #include "editor/language.h"
 #include "editor/paint.h"
+#include "editor_harness.h"
 #include "editor_window.h"
 #include "main_window.h"
 #include "platform/profile_store.h"
@@ -101,12 +102,6 @@ bool Inked(const QImage& image, const QRect& cells, const QColor& target, const 
            fits(bg.blue(), db, far.blue());
 }
 
-QString ScreenshotDir() {
-    const QString dir = qEnvironmentVariable("VELT_SCREENSHOT_DIR");
-    if (!dir.isEmpty()) QDir().mkpath(dir);
-    return dir;
-}
-
 bool Blank(const QImage& image, const QRect& cells, const QColor& bg) {
     for (int y = cells.top(); y <= cells.bottom(); ++y)
         for (int x = cells.left(); x <= cells.right(); ++x)
@@ -116,15 +111,8 @@ bool Blank(const QImage& image, const QRect& cells, const QColor& bg) {
 
 }  // namespace
 
-class EditorTest : public QObject {
+class EditorTest : public QObject, velt::testing::EditorHarness {
     Q_OBJECT
-
-    std::unique_ptr<velt::testing::TempDir> t;
-    std::filesystem::path savedCwd;
-    std::unique_ptr<velt::StartupState> st;
-    std::unique_ptr<velt::gui::MainWindow> frame;
-    std::unique_ptr<velt::gui::QtUi> ui;
-    velt::Ui* previousUi = nullptr;
 
     EditorWindow* Current() { return ui->editorWindow(velt::CurrentView()); }
     QRect Cells(EditorWindow* e, int row, int column, int count) {
@@ -159,42 +147,19 @@ class EditorTest : public QObject {
 
   private slots:
     void init() {
-        t = std::make_unique<velt::testing::TempDir>();
-        savedCwd = std::filesystem::current_path();
-        std::filesystem::current_path(t->path());
-        velt::platform::ProfileForgetCache();
-        velt::ResetLanguages();
-        velt::InstallLanguageHooks();
-        st = std::make_unique<velt::StartupState>();
-        st->settings.saveEnabled = false;
-        st->settings.keywordColor = kKeyword;
-        st->settings.commentColor = kComment;
-        st->settings.textColor = kText;
-        st->settings.backgroundColor = kBackground;
-        st->settings.fontHeight = -15;
-        st->settings.tabSize = 4;
-        st->settings.subScroll = 4;
-        frame = std::make_unique<velt::gui::MainWindow>(st.get());
-        ui = std::make_unique<velt::gui::QtUi>(frame.get());
-        previousUi = velt::SetUi(ui.get());
-        velt::InstallEditor(st->settings);
-        velt::FrameStatusPane().Reset();
-        frame->resize(820, 560);
-        frame->show();
+        StartEditor([](velt::GlobalSettings& s) {
+            s.keywordColor = kKeyword;
+            s.commentColor = kComment;
+            s.textColor = kText;
+            s.backgroundColor = kBackground;
+            s.subScroll = 4;
+        });
         QVERIFY(QTest::qWaitForWindowExposed(frame.get()));
     }
 
     void cleanup() {
         velt::SetDebugSessionRunning(false);
-        frame.reset();
-        velt::UninstallEditor();
-        velt::ForgetDocumentWindows();
-        velt::ReleaseAllDocuments();
-        velt::SetUi(previousUi);
-        ui.reset();
-        st.reset();
-        std::filesystem::current_path(savedCwd);
-        t.reset();
+        StopEditor();
     }
 
     void opensACFileInItsColours() {

@@ -24,6 +24,7 @@
 #include "editor/editing.h"
 #include "editor/language.h"
 #include "editor/search.h"
+#include "editor_harness.h"
 #include "editor_window.h"
 #include "main_window.h"
 #include "platform/profile_store.h"
@@ -101,32 +102,10 @@ QStringList FieldTexts(QWidget* dialog) {
     return texts;
 }
 
-QString ScreenshotDir() {
-    const QString dir = qEnvironmentVariable("VELT_SCREENSHOT_DIR");
-    if (!dir.isEmpty()) QDir().mkpath(dir);
-    return dir;
-}
-
 }  // namespace
 
-class SearchTest : public QObject {
+class SearchTest : public QObject, velt::testing::EditorHarness {
     Q_OBJECT
-
-    std::unique_ptr<velt::testing::TempDir> t;
-    std::filesystem::path savedCwd;
-    std::unique_ptr<velt::StartupState> st;
-    std::unique_ptr<velt::gui::MainWindow> frame;
-    std::unique_ptr<velt::gui::QtUi> ui;
-    velt::Ui* previousUi = nullptr;
-
-    EditorWindow* Open(const std::string& name, const std::string& text) {
-        if (!velt::OpenFile(t->Write(name, text))) return nullptr;
-        ui->documentWindow(velt::CurrentView())->showMaximized();
-        QCoreApplication::processEvents();
-        EditorWindow* e = ui->editorWindow(velt::CurrentView());
-        if (e) e->setFocus();
-        return e;
-    }
 
     // Where the marked block lies: {line, first column, last column + 1}; the cursor is at
     // its far end.
@@ -142,39 +121,13 @@ class SearchTest : public QObject {
 
   private slots:
     void init() {
-        t = std::make_unique<velt::testing::TempDir>();
-        savedCwd = std::filesystem::current_path();
-        std::filesystem::current_path(t->path());
-        velt::platform::ProfileForgetCache();
-        velt::ResetLanguages();
-        velt::InstallLanguageHooks();
-        st = std::make_unique<velt::StartupState>();
-        st->settings.saveEnabled = false;
-        st->settings.fontHeight = -15;
-        st->settings.tabSize = 4;
-        frame = std::make_unique<velt::gui::MainWindow>(st.get());
-        ui = std::make_unique<velt::gui::QtUi>(frame.get());
-        previousUi = velt::SetUi(ui.get());
-        velt::InstallEditor(st->settings);
-        velt::FrameStatusPane().Reset();
-        velt::ResetBlockBuffer();
-        frame->resize(820, 560);
-        frame->show();
+        StartEditor();
         QVERIFY(QTest::qWaitForWindowExposed(frame.get()));
     }
 
     void cleanup() {
-        frame.reset();
-        velt::UninstallEditor();
-        velt::ForgetDocumentWindows();
-        velt::ReleaseAllDocuments();
-        velt::ResetBlockBuffer();
+        StopEditor();
         velt::Search() = velt::SearchSettings{};
-        velt::SetUi(previousUi);
-        ui.reset();
-        st.reset();
-        std::filesystem::current_path(savedCwd);
-        t.reset();
     }
 
     void findDialogThenF3() {
