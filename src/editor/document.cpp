@@ -1,5 +1,7 @@
 #include "editor/document.h"
 
+#include "analysis/function_list.h"
+
 #include <cstring>
 
 #include "editor/comment_scan.h"
@@ -197,7 +199,9 @@ void EmptyDocument(Document& doc) {
     doc.savedCursorColumn = doc.savedBlockColumn = 0;
 }
 
-int CountLines(const Document& doc) { return doc.liveLines; }
+int CountLines(const Document& doc) {
+    return doc.liveLines;
+}
 
 Line* LineAt(const Document& doc, int n) {
     if (n < 1) return nullptr;
@@ -262,6 +266,7 @@ void ReleaseDocument(Document* doc) {
     if (gCurrentDocument == doc) gCurrentDocument = nullptr;
     // A later document may get the same address; it must not inherit these ranges.
     ForgetCommentRanges(doc);
+    ReleaseFunctionList(*doc);
     delete doc;
 }
 

@@ -3,6 +3,9 @@
 #include <algorithm>
 #include <ostream>
 
+#include "analysis/c_scanner.h"
+#include "analysis/function_list.h"
+#include "analysis/syntax_check.h"
 #include "editor/comment_scan.h"
 #include "editor/document.h"
 #include "editor/document_io.h"
@@ -75,10 +78,12 @@ std::vector<std::string> CKeywords() {
     return words;
 }
 
-LanguageOps ScannerOps(void (*scan)(Document&), void (*changed)(Document&, Line*)) {
+LanguageOps ScannerOps(void (*scan)(Document&), void (*changed)(Document&, Line*),
+                       bool (*functions)(Document&) = nullptr) {
     LanguageOps ops;
     ops.scanComments = scan;
     ops.lineChanged = changed;
+    ops.scanFunctions = functions;
     return ops;
 }
 
@@ -201,11 +206,12 @@ bool IsSeparatorChar(char c) {
 void ResetLanguages() {
     gLanguages.clear();
     AddLanguage(MakeLanguage(kCLanguageName, 0, "C;H;CPP;HPP", "/*", "'\"", kLanguageFlag1, "", "",
-                             CKeywords(), ScannerOps(ScanCommentsC, LineChangedC)));
+                             CKeywords(), ScannerOps(ScanCommentsC, LineChangedC, ScanFunctionsC)));
     AddLanguage(MakeLanguage("Assembly", 5, "ASM", ";", "'", 7,
                              "^[A-Za-z_][_A-Za-z0-9]+[ \t]+PROC[ \t]",
                              "^[A-Za-z_][A-Za-z0-9]+[ \t]+ENDP[ \t]", {},
-                             ScannerOps(ScanCommentsGeneric, LineChangedGeneric)));
+                             ScannerOps(ScanCommentsGeneric, LineChangedGeneric,
+                                        ScanFunctionsRegex)));
     AddLanguage(
         MakeLanguage("Fortran", 3, "F", ";", "'", 7, "", "",
                      {"if",        "do",     "continue",   "parameter", "else",    "common",
@@ -261,7 +267,7 @@ Language* AddLanguage(std::unique_ptr<Language> lang) {
 std::unique_ptr<Language> NewUserLanguage(std::string name) {
     auto lang = std::make_unique<Language>();
     lang->name = std::move(name);
-    lang->ops = ScannerOps(ScanCommentsGeneric, LineChangedGeneric);
+    lang->ops = ScannerOps(ScanCommentsGeneric, LineChangedGeneric, ScanFunctionsRegex);
     SetKeywords(*lang, {});
     return lang;
 }
@@ -431,6 +437,7 @@ void RegisterLanguageSettings() {
 void InstallLanguageHooks() {
     gChooseLanguageHook = ChooseDocumentLanguage;
     gSyntaxCheckHook = SyntaxCheckThroughLanguage;
+    InstallSyntaxCheckers();
     InstallCommentHooks();
 }
 

@@ -164,7 +164,8 @@ bool WriteLanguages(const std::string& file, std::string_view section);
 void RegisterLanguageSettings();
 
 // Connects the editor's hooks to the languages: the language chosen at load, the syntax
-// check before saving, and the comment-range upkeep on edits. Once at start-up.
+// check before saving (with the C and eiffel checkers in their records), and the
+// comment-range upkeep on edits. Once at start-up, after the registry is filled.
 void InstallLanguageHooks();
 
 }  // namespace velt
