@@ -125,7 +125,8 @@ bool Peer(const std::string& tool, const std::string& file, Timing& t) {
 }  // namespace
 
 int main() {
-    std::string dir = vp::TempDirectory() + "/velt-bench-XXXXXX";
+    // mkdtemp fills in the six trailing characters.
+    std::string dir = vp::TempDirectory() + "/velt-bench-" + std::string(6, 'X');
     if (!mkdtemp(dir.data())) {
         std::perror("mkdtemp");
         return 1;

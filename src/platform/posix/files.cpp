@@ -375,7 +375,8 @@ std::string JoinPath(const std::string& dir, const std::string& name) {
 }
 
 std::string CreateTempFile(const std::string& dir, const std::string& prefix) {
-    std::string templ = JoinPath(dir.empty() ? "." : dir, prefix + "XXXXXX");
+    // mkostemp fills in the six trailing characters.
+    std::string templ = JoinPath(dir.empty() ? "." : dir, prefix + std::string(6, 'X'));
     int fd = ::mkostemp(templ.data(), O_CLOEXEC);
     if (fd < 0) return "";
     ::close(fd);
