@@ -6,6 +6,7 @@
 #include <string_view>
 #include <vector>
 
+#include "analysis/function_commands.h"
 #include "editor/autosave.h"
 #include "editor/comment_scan.h"
 #include "editor/document.h"
@@ -368,8 +369,9 @@ void UpdatePositionText() {
     Document& doc = *v->document;
     // Kept by the view: the document is not walked on every keystroke.
     const int line = CursorLineNumber(*v);
-    const std::string text = FormatPositionText(static_cast<unsigned>(line), v->cursorColumn, "",
-                                                (doc.flags & kDocModified) != 0);
+    const std::string text =
+        FormatPositionText(static_cast<unsigned>(line), v->cursorColumn, PositionFunctionName(),
+                           (doc.flags & kDocModified) != 0);
     SendFrameMessage(FrameMessage::PositionText, 0, TextParam(text.c_str()));
     RefreshWindowTitles(doc);
 }
@@ -739,6 +741,7 @@ void InstallEditor(GlobalSettings& settings) {
     RegisterDocumentCommands();
     InstallEditingCommands();
     InstallSearchCommands(settings);
+    InstallFunctionCommands();
     InstallAutosave(settings);
     SetDocumentHost(&Host());
 }
@@ -747,6 +750,7 @@ void UninstallEditor() {
     FrameCommands().Unregister(kOwner);
     UninstallEditingCommands();
     UninstallSearchCommands();
+    UninstallFunctionCommands();
     UninstallAutosave();
     SetFrameMessageHandler(FrameMessage::CheckFiles, {});
     if (&CurrentDocuments() == &Host()) SetDocumentHost(nullptr);
