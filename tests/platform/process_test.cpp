@@ -1,4 +1,5 @@
 #include "platform/process.h"
+#include "scoped_env.h"
 
 #include <dirent.h>
 #include <gtest/gtest.h>
@@ -17,6 +18,8 @@
 namespace pf = velt::platform;
 using velt::testing::TempDir;
 using Args = std::vector<std::string>;
+
+using velt::testing::ScopedEnv;
 
 namespace {
 
@@ -59,25 +62,6 @@ int ZombieChildren() {
     ::closedir(d);
     return count;
 }
-
-class ScopedEnv {
-  public:
-    ScopedEnv(const char* name, const std::string& value) : name_(name) {
-        if (const char* v = std::getenv(name)) old_ = v, had_ = true;
-        ::setenv(name, value.c_str(), 1);
-    }
-    ~ScopedEnv() {
-        if (had_)
-            ::setenv(name_, old_.c_str(), 1);
-        else
-            ::unsetenv(name_);
-    }
-
-  private:
-    const char* name_;
-    std::string old_;
-    bool had_ = false;
-};
 
 }  // namespace
 

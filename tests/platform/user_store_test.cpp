@@ -1,4 +1,5 @@
 #include "platform/user_store.h"
+#include "scoped_env.h"
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -13,32 +14,12 @@
 namespace pf = velt::platform;
 using velt::testing::TempDir;
 
+using velt::testing::ScopedEnv;
+
 namespace {
 
 const std::string kCompiler = "Software\\nimra\\Compiler";
 const std::string kLinker = "Software\\nimra\\nimralnk";
-
-class ScopedEnv {
-  public:
-    ScopedEnv(const char* name, const char* value) : name_(name) {
-        if (const char* v = std::getenv(name)) old_ = v, had_ = true;
-        if (value)
-            ::setenv(name, value, 1);
-        else
-            ::unsetenv(name);
-    }
-    ~ScopedEnv() {
-        if (had_)
-            ::setenv(name_, old_.c_str(), 1);
-        else
-            ::unsetenv(name_);
-    }
-
-  private:
-    const char* name_;
-    std::string old_;
-    bool had_ = false;
-};
 
 }  // namespace
 
@@ -46,8 +27,8 @@ TEST(UserStorePath, FollowsTheConfigurationDirectory) {
     TempDir t;  // points XDG_CONFIG_HOME at t/.config
     EXPECT_EQ(pf::UserStorePath(), t / ".config/nimra/registry.ini");
 
-    ScopedEnv home("HOME", (t / "home").c_str());
-    ScopedEnv unset("XDG_CONFIG_HOME", nullptr);
+    ScopedEnv home("HOME", t / "home");
+    ScopedEnv unset("XDG_CONFIG_HOME", std::nullopt);
     EXPECT_EQ(pf::UserStorePath(), t / "home/.config/nimra/registry.ini");
 }
 
