@@ -1,5 +1,4 @@
 #include "platform/process.h"
-#include "scoped_env.h"
 
 #include <dirent.h>
 #include <gtest/gtest.h>
@@ -13,6 +12,7 @@
 #include <thread>
 
 #include "platform/files.h"
+#include "scoped_env.h"
 #include "temp_dir.h"
 
 namespace pf = velt::platform;

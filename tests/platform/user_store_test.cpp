@@ -1,5 +1,4 @@
 #include "platform/user_store.h"
-#include "scoped_env.h"
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -9,6 +8,7 @@
 
 #include "platform/files.h"
 #include "platform/profile_store.h"
+#include "scoped_env.h"
 #include "temp_dir.h"
 
 namespace pf = velt::platform;
