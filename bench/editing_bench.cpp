@@ -38,7 +38,7 @@ constexpr unsigned kVkRight = 0x27;
 
 // A Ui without a screen: every window is accepted, boxes take their default, and the
 // clipboard is a string, so the paste runs the same path as in the program.
-class BenchUi : public velt::Ui {
+class BenchUi : public velt::HeadlessUi {
   public:
     std::string clipboard;
     int boxes = 0;
@@ -48,28 +48,12 @@ class BenchUi : public velt::Ui {
         ++boxes;
         return (style & 0xF) == velt::kMbOk ? velt::kIdOk : velt::kIdNo;
     }
-    void RestoreFrameIfMinimised() override {}
-    void Beep() override {}
-    void StatusPaneChanged() override {}
-    void OutputPaneChanged(const std::string&) override {}
     int AskModifiedFiles(const std::vector<std::string>&) override { return velt::kIdNo; }
-    bool OpenDocumentWindow(velt::EditView*, const std::string&, bool) override { return true; }
-    void ActivateDocumentWindow(velt::EditView*) override {}
-    void CloseDocumentWindow(velt::EditView*) override {}
-    void SetDocumentWindowTitle(velt::EditView*, const std::string&) override {}
-    void RepaintDocumentWindow(velt::EditView*) override {}
-    bool IsActiveDocumentMaximised() override { return false; }
-    std::string ChooseFile(const std::string&, const std::string&, bool,
-                           const std::string&) override {
-        return {};
-    }
     bool GetClipboardText(std::string& text) override {
         text = clipboard;
         return !clipboard.empty();
     }
     void SetClipboardText(const std::string& text) override { clipboard = text; }
-    int ChooseFromList(const std::string&, const std::vector<std::string>&) override { return -1; }
-    bool AskText(const std::string&, const std::string&, std::string&) override { return false; }
 };
 
 // The document: C in the shape of real sources, about 40 characters a line.

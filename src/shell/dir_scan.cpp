@@ -12,7 +12,6 @@ DirScanState gScan;
 bool Start(const std::string& pattern, bool onlyDirectories, std::string& path) {
     DirScanClose();
     std::string dir = pf::DirectoryPart(pattern);
-    if (dir.empty() && !pattern.empty() && pattern[0] == pf::kPathSeparator) dir = "/";
     gScan.directory = pf::ResolveName(pf::MakeAbsolute(dir.empty() ? "." : dir));
     gScan.pattern = pf::NamePart(pattern);
     gScan.onlyDirectories = onlyDirectories;

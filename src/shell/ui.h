@@ -39,7 +39,7 @@ enum class BoxOwner {
 };
 
 class Ui {
-public:
+  public:
     virtual ~Ui() = default;
 
     // Shows a modal box and returns the button pressed (kIdOk, kIdYes, ...). An empty caption
@@ -84,10 +84,40 @@ public:
     virtual bool GetClipboardText(std::string& text) = 0;
     virtual void SetClipboardText(const std::string& text) = 0;
     // A modal list: returns the chosen row, or -1 when cancelled.
-    virtual int ChooseFromList(const std::string& caption, const std::vector<std::string>& rows) = 0;
+    virtual int ChooseFromList(const std::string& caption,
+                               const std::vector<std::string>& rows) = 0;
     // A one-line prompt: false when cancelled; `value` holds the proposal on entry.
     virtual bool AskText(const std::string& caption, const std::string& prompt,
                          std::string& value) = 0;
+};
+
+// A Ui without a window system (the stand-in before a front end registers, command-line
+// tools, benchmarks): every box gets its default button (Ok, No, Cancel), nobody is asked
+// about modified files (Cancel: nothing is lost), documents have no windows, and nothing is
+// chosen, copied or typed. Derive and override what a tool does differently.
+class HeadlessUi : public Ui {
+  public:
+    int MessageBox(const std::string& text, const std::string& caption, unsigned style,
+                   BoxOwner owner) override;
+    void RestoreFrameIfMinimised() override {}
+    void Beep() override {}
+    void StatusPaneChanged() override {}
+    void OutputPaneChanged(const std::string&) override {}
+    int AskModifiedFiles(const std::vector<std::string>&) override { return kIdCancel; }
+    bool OpenDocumentWindow(EditView*, const std::string&, bool) override { return true; }
+    void ActivateDocumentWindow(EditView*) override {}
+    void CloseDocumentWindow(EditView*) override {}
+    void SetDocumentWindowTitle(EditView*, const std::string&) override {}
+    void RepaintDocumentWindow(EditView*) override {}
+    bool IsActiveDocumentMaximised() override { return false; }
+    std::string ChooseFile(const std::string&, const std::string&, bool,
+                           const std::string&) override {
+        return {};
+    }
+    bool GetClipboardText(std::string&) override { return false; }
+    void SetClipboardText(const std::string&) override {}
+    int ChooseFromList(const std::string&, const std::vector<std::string>&) override { return -1; }
+    bool AskText(const std::string&, const std::string&, std::string&) override { return false; }
 };
 
 // The registered Ui. Until a front end registers one, a silent Ui answers every box with its

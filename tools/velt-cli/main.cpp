@@ -10,8 +10,8 @@
 #include "editor/language.h"
 #include "editor/paint.h"
 #include "editor/regex.h"
-#include "platform/profile_store.h"
 #include "platform/files.h"
+#include "platform/profile_store.h"
 #include "shell/compiler_root.h"
 #include "shell/instance.h"
 #include "shell/messages.h"
@@ -20,42 +20,14 @@
 
 namespace {
 
-// Boxes go to standard error; questions are answered No, since nobody is there to ask.
-class ConsoleUi : public velt::Ui {
-public:
+// Boxes go to standard error and take their default answer, since nobody is there to ask.
+class ConsoleUi : public velt::HeadlessUi {
+  public:
     int MessageBox(const std::string& text, const std::string& caption, unsigned style,
-                   velt::BoxOwner) override {
+                   velt::BoxOwner owner) override {
         std::cerr << (caption.empty() ? "velt" : caption) << ": " << text << "\n";
-        switch (style & 0xF) {
-            case velt::kMbYesNo:
-                return velt::kIdNo;
-            case velt::kMbYesNoCancel:
-                return velt::kIdCancel;
-            default:
-                return velt::kIdOk;
-        }
+        return HeadlessUi::MessageBox(text, caption, style, owner);
     }
-    void RestoreFrameIfMinimised() override {}
-    void Beep() override {}
-    void StatusPaneChanged() override {}
-    void OutputPaneChanged(const std::string&) override {}
-    // Nobody to ask: keep everything as it is.
-    int AskModifiedFiles(const std::vector<std::string>&) override { return velt::kIdCancel; }
-    bool OpenDocumentWindow(velt::EditView*, const std::string&, bool) override { return true; }
-    void ActivateDocumentWindow(velt::EditView*) override {}
-    void CloseDocumentWindow(velt::EditView*) override {}
-    void SetDocumentWindowTitle(velt::EditView*, const std::string&) override {}
-    void RepaintDocumentWindow(velt::EditView*) override {}
-    bool IsActiveDocumentMaximised() override { return false; }
-    std::string ChooseFile(const std::string&, const std::string&, bool,
-                           const std::string&) override {
-        return {};
-    }
-    // No clipboard, lists or prompts without a window system: nothing is chosen.
-    bool GetClipboardText(std::string&) override { return false; }
-    void SetClipboardText(const std::string&) override {}
-    int ChooseFromList(const std::string&, const std::vector<std::string>&) override { return -1; }
-    bool AskText(const std::string&, const std::string&, std::string&) override { return false; }
 };
 
 int Usage() {
@@ -106,8 +78,7 @@ bool ParseId(const char* s, unsigned& id) {
 
 int Ini(int argc, char** argv) {
     if (argc >= 7 && std::strcmp(argv[2], "get") == 0 && argc == 7) {
-        std::cout << velt::platform::ProfileGetString(argv[3], argv[4], argv[5], argv[6])
-                  << "\n";
+        std::cout << velt::platform::ProfileGetString(argv[3], argv[4], argv[5], argv[6]) << "\n";
         return 0;
     }
     if (std::strcmp(argv[2], "set") == 0 && (argc == 6 || argc == 7)) {
