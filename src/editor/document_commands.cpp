@@ -634,7 +634,7 @@ std::string FileInformationText(const EditView& view) {
     std::string text = doc.name + "\n";
     text += FormatText("Line %d (%d%%) Column %d", line, static_cast<int>(percent),
                        view.cursorColumn + 1);
-    text += "\n" + FormatText("%ld bytes, %d lines", bytes, lines) + "\n";
+    text += FormatText("\n%ld bytes, %d lines\n", bytes, lines);
     int markLine = 0, markChar = 0;
     if (gCurrentBookmarkHook && gCurrentBookmarkHook(doc, markLine, markChar))
         text += FormatText(GetMessageText(kMsgMarkSet), markLine, markChar);
