@@ -2,24 +2,25 @@
 
 #include <QApplication>
 #include <QClipboard>
-#include <QInputDialog>
-#include <QLineEdit>
-#include <QMimeData>
 #include <QDialog>
 #include <QDialogButtonBox>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QInputDialog>
 #include <QLabel>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMessageBox>
+#include <QMimeData>
 #include <QPushButton>
 #include <QVBoxLayout>
 #include <QWidget>
 
 #include "editor_window.h"
 #include "main_window.h"
+#include "name_list_question.h"
 
 namespace velt::gui {
 namespace {
@@ -104,40 +105,13 @@ void QtUi::OutputPaneChanged(const std::string& page) {
 }
 
 int QtUi::AskModifiedFiles(const std::vector<std::string>& names) {
-    QDialog dialog(frame_);
-    dialog.setObjectName("ModifiedFiles");
-    dialog.setWindowTitle("Modified files");
-    auto* layout = new QVBoxLayout(&dialog);
-    auto* list = new QListWidget(&dialog);
-    list->setObjectName("names");
-    list->setSelectionMode(QAbstractItemView::NoSelection);
-    for (const std::string& name : names)
-        list->addItem(QString::fromLocal8Bit(name.data(), static_cast<qsizetype>(name.size())));
-    layout->addWidget(list);
-
-    auto* buttons = new QDialogButtonBox(&dialog);
-    QPushButton* saveAll = buttons->addButton("&Save all", QDialogButtonBox::AcceptRole);
-    QPushButton* forget = buttons->addButton("&Forget", QDialogButtonBox::DestructiveRole);
-    QPushButton* cancel = buttons->addButton("&Cancel", QDialogButtonBox::RejectRole);
-    saveAll->setObjectName("saveAll");
-    forget->setObjectName("forget");
-    cancel->setObjectName("cancel");
-    saveAll->setDefault(true);
-    layout->addWidget(buttons);
-
-    int result = kIdCancel;  // Esc and the window's close button keep the IDE open
-    QObject::connect(saveAll, &QPushButton::clicked, &dialog, [&] {
-        result = kIdYes;
-        dialog.accept();
-    });
-    QObject::connect(forget, &QPushButton::clicked, &dialog, [&] {
-        result = kIdNo;
-        dialog.accept();
-    });
-    QObject::connect(cancel, &QPushButton::clicked, &dialog, &QDialog::reject);
-    dialog.setWindowModality(Qt::ApplicationModal);
-    dialog.exec();
-    return result;
+    NameListQuestion q;
+    q.objectName = "ModifiedFiles";
+    q.title = "Modified files";
+    q.rows = names;
+    q.yesLabel = "&Save all";
+    q.yesObjectName = "saveAll";
+    return AskNameListQuestion(frame_, q);
 }
 
 // ---- Editor windows
@@ -264,8 +238,7 @@ int QtUi::ChooseFromList(const std::string& caption, const std::vector<std::stri
 bool QtUi::AskText(const std::string& caption, const std::string& prompt, std::string& value) {
     bool ok = false;
     QString text = QInputDialog::getText(frame_, QString::fromLocal8Bit(caption.c_str()),
-                                         QString::fromLocal8Bit(prompt.c_str()),
-                                         QLineEdit::Normal,
+                                         QString::fromLocal8Bit(prompt.c_str()), QLineEdit::Normal,
                                          QString::fromLocal8Bit(value.c_str()), &ok);
     if (!ok) return false;
     value = text.toLocal8Bit().toStdString();
