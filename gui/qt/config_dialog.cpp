@@ -27,6 +27,8 @@
 #include <cstdlib>
 
 #include "editor/language_page.h"
+#include "project/utilities.h"
+#include "utilities_page.h"
 
 namespace velt::gui {
 
@@ -76,6 +78,8 @@ ConfigPageWidget* MakePageWidget(ConfigPage& page) {
             return new LanguagePageWidget(static_cast<LanguagePage&>(page));
         case ConfigPageId::Workspace:
             return new WorkspacePageWidget(static_cast<WorkspacePage&>(page));
+        case ConfigPageId::Utilities:
+            return new UtilitiesPageWidget(static_cast<UtilitiesPage&>(page));
         default:
             return nullptr;
     }

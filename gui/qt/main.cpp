@@ -7,6 +7,7 @@
 #include "editor/document_commands.h"
 #include "frame_startup.h"
 #include "main_window.h"
+#include "project/utilities.h"
 #include "qt_ui.h"
 #include "shell/command_line.h"
 #include "shell/startup.h"
@@ -38,6 +39,7 @@ int main(int argc, char** argv) {
     velt::gui::QtUi ui(nullptr);
     velt::SetUi(&ui);
     velt::InstallEditor(st.settings);
+    velt::InstallUtilities(st.root);
     int rc = 0;
     {
         velt::gui::FrameStartup hooks(st, &ui);

@@ -27,9 +27,13 @@
 #include "editor/document_commands.h"
 #include "editor/editing.h"
 #include "editor_window.h"
+#include "execute_dialog.h"
 #include "frame_keys.h"
 #include "frame_menus.h"
+#include "functions_dialog.h"
+#include "grep_dialog.h"
 #include "output_pane_widget.h"
+#include "project/utilities.h"
 #include "search_dialogs.h"
 #include "shell/commands.h"
 #include "shell/config_dialog.h"
@@ -128,9 +132,21 @@ MainWindow::MainWindow(StartupState* state, QWidget* parent)
     });
     registerCommands();
     InstallSearchDialogs(this);
-    // The recent projects and the user utilities join the sources when their owners exist.
+    InstallGrepDialog(this);
+    InstallFunctionsDialog(this);
+    InstallExecuteDialog(this);
+    // The recent projects join the sources when their owner exists.
     menus_ = new FrameMenus(
-        menuBar(), [] { return MainMenuSources{}; }, this);
+        menuBar(),
+        [] {
+            MainMenuSources sources;
+            for (const UtilityMenuEntry& e : UtilityMenu()) {
+                sources.utilities.push_back(e.name);
+                sources.utilityCommands.push_back(e.command);
+            }
+            return sources;
+        },
+        this);
     keys_ = new FrameKeys(this, output_);
 
     // Coming back from another program: the clipboard may hold new text for the block
@@ -153,6 +169,9 @@ MainWindow::MainWindow(StartupState* state, QWidget* parent)
 MainWindow::~MainWindow() {
     FrameCommands().Unregister(this);
     UninstallSearchDialogs(this);
+    UninstallGrepDialog(this);
+    UninstallFunctionsDialog(this);
+    UninstallExecuteDialog(this);
     // Another frame made since (a test's) keeps its source.
     if (gStateFrame == this) {
         FrameCommands().SetStateSource(nullptr);

@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QClipboard>
+#include <QCursor>
 #include <QDialog>
 #include <QDialogButtonBox>
 #include <QFileDialog>
@@ -12,6 +13,7 @@
 #include <QListWidget>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QMenu>
 #include <QMessageBox>
 #include <QMimeData>
 #include <QPushButton>
@@ -233,6 +235,18 @@ int QtUi::ChooseFromList(const std::string& caption, const std::vector<std::stri
     QObject::connect(list, &QListWidget::itemDoubleClicked, &dialog, &QDialog::accept);
     if (dialog.exec() != QDialog::Accepted) return -1;
     return list->currentRow();
+}
+
+int QtUi::ChooseFromPopupMenu(const std::vector<std::string>& items) {
+    QMenu menu(frame_);
+    menu.setObjectName("popupChoices");
+    for (std::size_t i = 0; i < items.size(); ++i) {
+        // An ampersand would be taken for a mnemonic.
+        QAction* action = menu.addAction(Q(items[i]).replace('&', "&&"));
+        action->setData(static_cast<int>(i));
+    }
+    const QAction* chosen = menu.exec(QCursor::pos());
+    return chosen ? chosen->data().toInt() : -1;
 }
 
 bool QtUi::AskText(const std::string& caption, const std::string& prompt, std::string& value) {

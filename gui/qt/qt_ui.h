@@ -40,6 +40,8 @@ class QtUi : public Ui {
     bool GetClipboardText(std::string& text) override;
     void SetClipboardText(const std::string& text) override;
     int ChooseFromList(const std::string& caption, const std::vector<std::string>& rows) override;
+    // A QMenu at the mouse pointer (object name "popupChoices").
+    int ChooseFromPopupMenu(const std::vector<std::string>& items) override;
     bool AskText(const std::string& caption, const std::string& prompt,
                  std::string& value) override;
 

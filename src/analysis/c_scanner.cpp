@@ -3,6 +3,7 @@
 #include <array>
 #include <cstring>
 #include <string>
+#include <string_view>
 
 #include "analysis/function_list.h"
 #include "editor/document.h"
@@ -224,13 +225,20 @@ class CScanner {
         }
         if (c < 0 || c == ';' || !IsIdent(c)) return;
         // Old-style definition: the header line up to "(" holds declaration characters only.
-        // "::", "~" and "&" are let through for C++ members with trailing qualifiers.
+        // For C++ members with trailing qualifiers ("int A::f() const {") "::", "~", "&" and
+        // the symbols of an operator's name are let through.
         const char* ht = open_.line->text();
-        for (int i = open_.col; i >= 0; --i)
-            if (IsStop(static_cast<unsigned char>(ht[i])) && !std::strchr(":~&", ht[i])) return;
-        // The parameter declarations. A "(" after anything but throw/noexcept is the next
-        // header, where scanning resumes (so a macro call before a function cannot swallow it).
-        std::string word;
+        for (int i = OperatorNameStart(ht, open_.col); i >= 0; --i) {
+            const char h = ht[i];
+            if (!IsStop(static_cast<unsigned char>(h)) || h == '~' || h == '&') continue;
+            if (h == ':' && ((i > 0 && ht[i - 1] == ':') || ht[i + 1] == ':')) continue;
+            return;
+        }
+        // The parameter declarations. A "(" there is the next header, where scanning resumes
+        // (so a macro call before a function cannot swallow it), unless it belongs to a
+        // declarator or an exception specification: "int (*cmp)();", "throw()".
+        std::string_view word;  // the identifier read last, blanks and comments aside
+        int prev = 0;           // the character read last, blanks and comments aside
         for (;;) {
             SkipBlanksAndComments();
             c = Cur();
@@ -240,18 +248,42 @@ class CScanner {
                 Define();
                 return;
             }
-            if (c == '(' && word != "throw" && word != "noexcept") return;
             if (IsStop(c)) return;
+            if (c == '(' && !DeclaratorParenthesis(word, prev)) return;
+            const char* t = line_->text();
             if (IsIdent(c)) {
-                word.clear();
-                const char* t = line_->text();
+                const int from = col_;
                 while (col_ < line_->length && IsIdent(static_cast<unsigned char>(t[col_])))
-                    word += t[col_++];
+                    ++col_;
+                word = std::string_view(t + from, static_cast<std::size_t>(col_ - from));
+                prev = 'a';
             } else {
-                if (c != ')') word.clear();
+                word = {};
+                prev = c;
                 ++col_;
             }
         }
+    }
+
+    // Where the header test starts looking back from the "(" at `col`: before the word
+    // "operator" when the symbols of an operator's name stand between them, else at the "(".
+    static int OperatorNameStart(const char* t, int col) {
+        int j = col - 1;
+        while (j >= 0 && (IsOperatorChar(static_cast<unsigned char>(t[j])) || t[j] == ' ' ||
+                          t[j] == '\t'))
+            --j;
+        if (j < 7 || std::memcmp(t + j - 7, "operator", 8) != 0) return col;
+        if (j >= 8 && IsIdent(static_cast<unsigned char>(t[j - 8]))) return col;
+        return j - 8;
+    }
+
+    // At a "(" among old-style parameter declarations: whether it continues them.
+    bool DeclaratorParenthesis(std::string_view word, int prev) const {
+        if (word == "throw" || word == "noexcept" || prev == ')') return true;
+        const char* t = line_->text();
+        int i = col_ + 1;
+        while (i < line_->length && (t[i] == ' ' || t[i] == '\t')) ++i;
+        return i < line_->length && t[i] == '*';
     }
 
     void SetParens(bool on) {

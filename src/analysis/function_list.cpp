@@ -274,36 +274,28 @@ bool ExtractFunction(const std::string& name, const std::string& source,
 
 namespace {
 
+// Reads the text token by token, as the scanner's reader does, and writes it with the layout
+// normalised. Map entries are set when a source line gives its first token (or its first
+// piece of a literal or directive); a line that gives nothing takes the entry before it.
 class Normaliser {
   public:
     Normaliser(const Document& doc, int lines)
-        : doc_(doc), map_(static_cast<std::size_t>(lines) + 1, 0) {
+        : head_(doc.head), line_(doc.First()), map_(static_cast<std::size_t>(lines) + 1, 0) {
         map_[0] = lines;
+        if (line_ != head_) EnterLine();
     }
 
     void Run() {
-        int number = 0;
-        for (line_ = doc_.First(); line_ != doc_.head; line_ = line_->next) {
-            ++number;
-            number_ = number;
-            contributed_ = false;
-            map_[static_cast<std::size_t>(number)] =
-                number > 1 ? map_[static_cast<std::size_t>(number) - 1] : 1;
+        while (line_ != head_) {
             const char* t = line_->text();
             const int n = line_->length;
-            int i = 0;
-            if (inComment_) {
-                i = EndComment(t, n, 0);
-                if (inComment_) continue;
+            if (col_ >= n) {
+                NextLine();
+            } else if (inComment_) {
+                col_ = EndComment(t, n, col_);
+            } else {
+                Token(t, n);
             }
-            int first = i;
-            while (first < n && (t[first] == ' ' || t[first] == '\t')) ++first;
-            if (first < n && t[first] == '#') {
-                Directive();
-                continue;
-            }
-            blank_ = true;  // the line end
-            while (i < n) i = Token(t, n, i);
         }
     }
 
@@ -311,20 +303,36 @@ class Normaliser {
     const std::vector<int>& map() const { return map_; }
 
   private:
+    static bool IdentChar(char c) {
+        return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') ||
+               c == '_';
+    }
+    static bool Digit(char c) { return c >= '0' && c <= '9'; }
+
+    void EnterLine() {
+        map_[static_cast<std::size_t>(number_)] =
+            number_ > 1 ? map_[static_cast<std::size_t>(number_) - 1] : 1;
+        contributed_ = false;
+        lineStart_ = true;
+        blank_ = true;  // the line end before it
+    }
+    void NextLine() {
+        line_ = line_->next;
+        col_ = 0;
+        ++number_;
+        if (line_ != head_) EnterLine();
+    }
     void Contributed() {
         if (!contributed_) {
-            map_[static_cast<std::size_t>(number_)] = line_out_;
+            map_[static_cast<std::size_t>(number_)] = lineOut_;
             contributed_ = true;
         }
+        lineStart_ = false;
     }
     void Put(char c) {
         out += c;
-        if (c == '\n') {
-            ++line_out_;
-            atStart_ = true;
-        } else {
-            atStart_ = false;
-        }
+        if (c == '\n') ++lineOut_;
+        atStart_ = c == '\n';
     }
     void Put(const char* s, int n) {
         for (int k = 0; k < n; ++k) Put(s[k]);
@@ -337,73 +345,147 @@ class Normaliser {
             }
         return n;
     }
-    void Directive() {
-        if (!atStart_) Put('\n');
-        contributed_ = false;
-        Contributed();
-        for (;;) {
-            Put(line_->text(), line_->length);
-            Put('\n');
-            const bool continued = line_->length > 0 && line_->text()[line_->length - 1] == '\\';
-            if (!continued || line_->next == doc_.head) break;
-            line_ = line_->next;
-            ++number_;
-            contributed_ = false;
-            Contributed();
-        }
-        lastWord_ = false;
-    }
-    static bool WordChar(char c) {
-        return std::isalnum(static_cast<unsigned char>(c)) || c == '_' || c == '.';
-    }
-    int Token(const char* t, int n, int i) {
+
+    void Token(const char* t, int n) {
+        const int i = col_;
         const char c = t[i];
         if (c == ' ' || c == '\t') {
             blank_ = true;
-            return i + 1;
+            ++col_;
+            return;
         }
         if (c == '/' && i + 1 < n && t[i + 1] == '*') {
             inComment_ = true;
             blank_ = true;
-            return EndComment(t, n, i + 2);
+            col_ = EndComment(t, n, i + 2);
+            return;
         }
-        if (c == '/' && i + 1 < n && t[i + 1] == '/') return n;
+        if (c == '/' && i + 1 < n && t[i + 1] == '/') {
+            col_ = n;
+            return;
+        }
+        if (c == '#' && lineStart_) {
+            Directive();
+            return;
+        }
         Contributed();
         if (c == '"' || c == '\'') {
-            int j = i + 1;
-            while (j < n && t[j] != c) j += t[j] == '\\' ? 2 : 1;
-            j = j < n ? j + 1 : n;
-            Put(t + i, j - i);
+            Literal(c);
             lastWord_ = false;
             blank_ = false;
-            return j;
+            return;
         }
-        if (WordChar(c)) {
-            int j = i;
-            while (j < n && WordChar(t[j])) ++j;
+        const bool number = Digit(c) || (c == '.' && i + 1 < n && Digit(t[i + 1]));
+        if (number || IdentChar(c)) {
+            int j = i + 1;
+            while (j < n && (IdentChar(t[j]) || (number && t[j] == '.'))) ++j;
             if (lastWord_ && blank_) Put(' ');
             Put(t + i, j - i);
             lastWord_ = true;
             blank_ = false;
-            return j;
+            col_ = j;
+            return;
         }
         lastWord_ = false;
         blank_ = false;
         if (c == ':' && i + 1 < n && t[i + 1] == ':') {
             Put("::", 2);
-            return i + 2;
+            col_ = i + 2;
+            return;
         }
         Put(c);
         if (c == ';' || c == '{' || c == '}' || c == ':') Put('\n');
-        return i + 1;
+        col_ = i + 1;
     }
 
-    const Document& doc_;
+    // At the opening quote: copies the literal unchanged up to its closing quote. A
+    // backslash ending a line continues it on the next line (the line end is copied too);
+    // otherwise an unfinished literal ends with its line.
+    void Literal(char quote) {
+        Put(quote);
+        ++col_;
+        while (line_ != head_) {
+            const char* t = line_->text();
+            const int n = line_->length;
+            const int from = col_;
+            bool continued = false;
+            while (col_ < n) {
+                const char c = t[col_++];
+                if (c == quote) {
+                    Put(t + from, col_ - from);
+                    return;
+                }
+                if (c == '\\') {
+                    if (col_ == n) {
+                        continued = true;
+                        break;
+                    }
+                    ++col_;
+                }
+            }
+            Put(t + from, col_ - from);
+            if (!continued) return;
+            Put('\n');
+            NextLine();
+            if (line_ != head_) Contributed();
+        }
+    }
+
+    // Whether a block comment is open at the end of t[i, n), given the state at i.
+    static bool CommentOpenAtEnd(const char* t, int n, int i, bool open) {
+        char quote = 0;
+        for (; i < n; ++i) {
+            const char c = t[i];
+            if (open) {
+                if (c == '*' && i + 1 < n && t[i + 1] == '/') {
+                    open = false;
+                    ++i;
+                }
+            } else if (quote) {
+                if (c == '\\')
+                    ++i;
+                else if (c == quote)
+                    quote = 0;
+            } else if (c == '"' || c == '\'') {
+                quote = c;
+            } else if (c == '/' && i + 1 < n && t[i + 1] == '*') {
+                open = true;
+                ++i;
+            } else if (c == '/' && i + 1 < n && t[i + 1] == '/') {
+                return false;
+            }
+        }
+        return open;
+    }
+
+    // At a "#" opening a line: the directive on a line of its own, written as it stands with
+    // the lines it runs on to (a final backslash, or a comment still open).
+    void Directive() {
+        if (!atStart_) Put('\n');
+        Contributed();
+        for (;;) {
+            const char* t = line_->text();
+            const int n = line_->length;
+            inComment_ = CommentOpenAtEnd(t, n, col_, inComment_);
+            Put(t + col_, n - col_);
+            Put('\n');
+            const bool continued = inComment_ || (n > 0 && t[n - 1] == '\\');
+            NextLine();
+            if (!continued || line_ == head_) break;
+            Contributed();
+        }
+        inComment_ = false;
+        lastWord_ = false;
+    }
+
+    Line* head_;
+    Line* line_;
+    int col_ = 0;
+    int number_ = 1;  // of line_
     std::vector<int> map_;
-    Line* line_ = nullptr;
-    int number_ = 0;
-    int line_out_ = 1;
-    bool atStart_ = true;
+    int lineOut_ = 1;
+    bool atStart_ = true;    // the output is at a line start
+    bool lineStart_ = true;  // only blanks and comments read on this source line
     bool blank_ = false;
     bool lastWord_ = false;
     bool inComment_ = false;

@@ -336,6 +336,9 @@ bool CheckC(const Document& doc, std::string& message) {
                 break;
             case '{':
             case '}':
+                // Any brace inside parentheses is reported, also where C++ or GNU C allows
+                // one (a compound literal or lambda as an argument, "({ ... })"): that is
+                // how a ')' missing before a body is caught.
                 if (parens.depth > 0)
                     return Fail(message, FormatText("%s: Mismatched () after line %d", Name(doc),
                                                     parens.Innermost()));

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "analysis/function_commands.h"
+#include "analysis/grep.h"
 #include "editor/autosave.h"
 #include "editor/comment_scan.h"
 #include "editor/document.h"
@@ -32,6 +33,9 @@
 namespace velt {
 
 bool (*gCurrentBookmarkHook)(const Document& doc, int& line, int& character) = nullptr;
+bool (*gOpenProjectFileHook)(const std::string& name) = nullptr;
+bool (*gOpenChosenFileHook)(const std::string& name) = nullptr;
+bool (*gFileInformationHook)(EditView& view) = nullptr;
 
 namespace pf = velt::platform;
 
@@ -416,8 +420,11 @@ bool OpenFile(const std::string& given) {
         return false;
     }
     if (HasExtension(name, "prj")) {
-        ShowInfo(ProjectsUnavailableText(name));
-        return false;
+        if (!gOpenProjectFileHook) {
+            ShowInfo(ProjectsUnavailableText(name));
+            return false;
+        }
+        if (gOpenProjectFileHook(name)) return true;
     }
     if (Document* doc = FindDocument(name, false)) {
         if (EditView* v = ViewOf(doc)) {
@@ -458,7 +465,8 @@ EditView* NewUntitled() {
 
 bool OpenWithChooser() {
     const std::string name = CurrentUi().ChooseFile("Open", kDocumentFileFilter, false, "");
-    return !name.empty() && OpenFile(name);
+    if (name.empty()) return false;
+    return gOpenChosenFileHook ? gOpenChosenFileHook(name) : OpenFile(name);
 }
 
 bool SaveDocumentCommand(Document& doc) {
@@ -645,7 +653,11 @@ std::string FileInformationText(const EditView& view) {
 
 void ShowFileInformation() {
     EditView* view = CurrentView();
-    if (view && view->document) ShowInfo(FileInformationText(*view));
+    if (!view || !view->document) return;
+    if (gFileInformationHook)
+        gFileInformationHook(*view);
+    else
+        ShowInfo(FileInformationText(*view));
 }
 
 void CheckFilesOnDisk() {
@@ -742,6 +754,7 @@ void InstallEditor(GlobalSettings& settings) {
     InstallEditingCommands();
     InstallSearchCommands(settings);
     InstallFunctionCommands();
+    InstallGrepCommands();
     InstallAutosave(settings);
     SetDocumentHost(&Host());
 }
@@ -751,6 +764,7 @@ void UninstallEditor() {
     UninstallEditingCommands();
     UninstallSearchCommands();
     UninstallFunctionCommands();
+    UninstallGrepCommands();
     UninstallAutosave();
     SetFrameMessageHandler(FrameMessage::CheckFiles, {});
     if (&CurrentDocuments() == &Host()) SetDocumentHost(nullptr);

@@ -22,6 +22,18 @@ inline constexpr char kDocumentFileFilter[] =
 // character and returns true when one is set (the bookmarks install it).
 extern bool (*gCurrentBookmarkHook)(const Document& doc, int& line, int& character);
 
+// A project file given to OpenFile is tried as a project first (the projects install this);
+// false opens it as text.
+extern bool (*gOpenProjectFileHook)(const std::string& name);
+
+// File Open hands the chosen file here when set (how a file opens depends on its name);
+// unset, it opens as text with OpenFile.
+extern bool (*gOpenChosenFileHook)(const std::string& name);
+
+// File information (1118) shows its dialog through this when set (the projects install it:
+// a project file's dialog also edits its file processor); unset, a plain box shows the text.
+extern bool (*gFileInformationHook)(EditView& view);
+
 // ---- Wiring (once, from main())
 
 // Sets up what the editor needs from the start on: its languages before the settings are
@@ -56,13 +68,14 @@ bool DocumentWindowCloseRequested(EditView* view);
 // ---- The commands
 
 // Opens `name` in a window, or activates the window already showing that file. One pair of
-// double quotes is stripped and the name made absolute; a program (".exe") or a project
-// (".prj") is not opened as text. A file that does not exist opens as an empty document (a
-// new file). True when a window shows the file afterwards.
+// double quotes is stripped and the name made absolute; a program (".exe") is not opened as
+// text, and a project file (".prj") only when gOpenProjectFileHook does not take it as a
+// project. A file that does not exist opens as an empty document (a new file). True when a
+// window shows the file afterwards, or the project was opened.
 bool OpenFile(const std::string& name);
 // New (1101): a fresh, empty "untitled" document in a window of its own.
 EditView* NewUntitled();
-// Open (1102): the file chooser, then OpenFile.
+// Open (1102): the file chooser, then gOpenChosenFileHook or OpenFile.
 bool OpenWithChooser();
 // Save (1103) of `doc`: a nameless ("untitled") document or an internal buffer goes to Save
 // as. True when saved or nothing had to be written.

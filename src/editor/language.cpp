@@ -5,6 +5,7 @@
 
 #include "analysis/c_scanner.h"
 #include "analysis/function_list.h"
+#include "analysis/keyword_scanners.h"
 #include "analysis/syntax_check.h"
 #include "editor/comment_scan.h"
 #include "editor/document.h"
@@ -219,7 +220,7 @@ void ResetLanguages() {
                       "dimension", "format", "enddo",      "call",      "endif",   "integer",
                       "real",      "double", "precision",  "complex",   "logical", "character",
                       ".gt.",      ".ne.",   ".le.",       "then",      "stop"},
-                     ScannerOps(ScanCommentsFortran, LineChangedFortran)));
+                     ScannerOps(ScanCommentsFortran, LineChangedFortran, ScanFunctionsFortran)));
     AddLanguage(
         MakeLanguage("Pascal", 4, "PAS", "{}(*)", "'", 5, "", "",
                      {"repeat",   "file",      "else",    "with",     "true",    "pointer",
@@ -230,7 +231,7 @@ void ResetLanguages() {
                       "integer",  "interface", "begin",   "record",   "real",    "procedure",
                       "function", "program",   "nil",     "div",      "downto",  "forward",
                       "label",    "shl",       "shr",     "packed",   "forward"},
-                     ScannerOps(ScanCommentsPascal, LineChangedPascal)));
+                     ScannerOps(ScanCommentsPascal, LineChangedPascal, ScanFunctionsPascal)));
     AddLanguage(MakeLanguage(
         "eiffel", 6, "e", "-", "'\"", 5, "", "",
         {"alias",     "all",      "and",      "as",       "check",    "class",   "creation",

@@ -42,6 +42,15 @@ std::string ResolveName(const std::string& path);
 // True when both names resolve to the same existing file (same device and inode).
 bool SameFile(const std::string& a, const std::string& b);
 
+// What tells existing files apart (links followed): two names with equal identities name the
+// same file or directory. Nothing when the name does not exist. Names are taken as they are.
+struct FileIdentity {
+    std::uint64_t device = 0;
+    std::uint64_t inode = 0;
+    bool operator==(const FileIdentity&) const = default;
+};
+std::optional<FileIdentity> IdentityOf(const std::string& path);
+
 std::string CurrentDirectory();
 bool SetCurrentDirectory(const std::string& path);
 // Joins a relative name to the current directory; absolute names are returned unchanged.
@@ -99,6 +108,7 @@ bool CanWriteFile(const std::string& path);
 struct DirEntry {
     std::string name;
     bool isDirectory = false;
+    bool isRegularFile = false;  // a plain file (links followed): safe to open and read
 };
 // Lists a directory's entries except "." and "..", sorted by name. False when it cannot be
 // read.

@@ -33,4 +33,8 @@ bool StartDetached(const std::string& commandLine, const RunOptions& options = {
 // not found is tried again with ".exe" appended. Empty when not found.
 std::string FindProgram(const std::string& name);
 
+// The full name of this process's own program file, so that a second copy of the program can
+// be started; empty when the system does not tell.
+std::string CurrentExecutablePath();
+
 }  // namespace velt::platform

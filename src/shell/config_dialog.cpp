@@ -5,6 +5,8 @@
 
 #include "editor/language_page.h"
 #include "platform/files.h"
+#include "project/project_page.h"
+#include "project/utilities.h"
 #include "shell/compiler_root.h"
 #include "shell/document_host.h"
 #include "shell/memory.h"
@@ -329,6 +331,8 @@ std::unique_ptr<ConfigPage> MakeConfigPage(ConfigPageId id) {
     switch (id) {
         case ConfigPageId::General:
             return std::make_unique<GeneralPage>();
+        case ConfigPageId::Project:
+            return std::make_unique<ProjectPage>();
         case ConfigPageId::Help:
             return std::make_unique<HelpPage>();
         case ConfigPageId::Macros:
@@ -337,6 +341,8 @@ std::unique_ptr<ConfigPage> MakeConfigPage(ConfigPageId id) {
             return std::make_unique<LanguagePage>();
         case ConfigPageId::Workspace:
             return std::make_unique<WorkspacePage>();
+        case ConfigPageId::Utilities:
+            return std::make_unique<UtilitiesPage>();
         default:
             return nullptr;
     }

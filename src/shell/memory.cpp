@@ -1,5 +1,7 @@
 #include "shell/memory.h"
 
+#include "platform/pages.h"
+
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
@@ -20,8 +22,9 @@ constexpr int kClassCount = sizeof(kPoolClasses) / sizeof(kPoolClasses[0]);
 // Pool blocks are carved from pages of this size, each page holding blocks of one class, so
 // the page of any pool block is found from its address alone.
 constexpr std::uintptr_t kPage = 4096;
-// Pages are cut from slabs taken from the system this many at a time.
-constexpr std::size_t kPagesPerSlab = 64;
+// Pages are cut from slabs taken from the system this many at a time: 2 MiB, one large page
+// where the system has them, so loading a big file does not fault on every 4 KiB.
+constexpr std::size_t kPagesPerSlab = 512;
 
 // One page of pool blocks, with the total size of each live block (0: free).
 struct Page {
@@ -78,7 +81,7 @@ std::uint32_t Stride(std::uint32_t classSize) { return (classSize + 7) & ~7u; }
 
 bool Refill(Allocator& a, int c) {
     if (a.slabPagesLeft == 0) {
-        a.slab = static_cast<char*>(std::aligned_alloc(kPage, kPage * kPagesPerSlab));
+        a.slab = static_cast<char*>(platform::AllocateSlab(kPage * kPagesPerSlab));
         if (!a.slab) return false;
         a.slabPagesLeft = kPagesPerSlab;
         a.stats.obtained += static_cast<std::uint32_t>(kPage * kPagesPerSlab);

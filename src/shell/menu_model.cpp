@@ -69,12 +69,15 @@ std::vector<MenuItem> RecentProjectItems(const std::vector<std::string>& names) 
     return items;
 }
 
-std::vector<MenuItem> UtilityItems(const std::vector<std::string>& names) {
+std::vector<MenuItem> UtilityItems(const std::vector<std::string>& names,
+                                   const std::vector<unsigned>& commands) {
     std::vector<MenuItem> items;
-    const unsigned count = kCmdUtilityLast - kCmdUtilityFirst + 1;
-    for (unsigned i = 0; i < names.size() && i < count; ++i)
-        items.push_back(Command(MenuEscape(names[i]), kCmdUtilityFirst + i,
-                                CommandKeyText(kCmdUtilityFirst + i, {})));
+    for (std::size_t i = 0; i < names.size(); ++i) {
+        const unsigned command =
+            i < commands.size() ? commands[i] : kCmdUtilityFirst + static_cast<unsigned>(i);
+        if (command < kCmdUtilityFirst || command > kCmdUtilityLast) continue;
+        items.push_back(Command(MenuEscape(names[i]), command, CommandKeyText(command, {})));
+    }
     return items;
 }
 
@@ -150,9 +153,9 @@ std::vector<MenuItem> BuildMainMenu(const MainMenuSources& sources,
                                        I("Find &Next", kCmdFindNext),
                                        I("Find &Previous", kCmdFindPrevious),
                                        I("&Replace ...", kCmdReplace),
-                                       I("Find in fi&les... (grep)", kCmdFindInFiles),
+                                       I("Find in files... (&grep)", kCmdFindInFiles),
                                        Separator(),
-                                       Popup("&Goto",
+                                       Popup("G&oto",
                                              {
                                                  I("&Top", kCmdGotoTop),
                                                  I("&End", kCmdGotoEnd),
@@ -196,7 +199,8 @@ std::vector<MenuItem> BuildMainMenu(const MainMenuSources& sources,
         project.push_back(Separator());
         AppendAll(project, std::move(recent));
     }
-    if (std::vector<MenuItem> utilities = UtilityItems(sources.utilities); !utilities.empty()) {
+    if (std::vector<MenuItem> utilities = UtilityItems(sources.utilities, sources.utilityCommands);
+        !utilities.empty()) {
         project.push_back(Separator());
         AppendAll(project, std::move(utilities));
     }

@@ -46,7 +46,9 @@ inline constexpr std::size_t kWindowListShown = 9;
 
 struct MainMenuSources {
     std::vector<std::string> recentProjects;  // most recent first; the first four are shown
-    std::vector<std::string> utilities;       // user utility names; entry i runs 1320 + i
+    std::vector<std::string> utilities;       // user utility names, in menu order
+    // The command of each utility entry (1320 ... 1332); without them entry i runs 1320 + i.
+    std::vector<unsigned> utilityCommands = {};
 };
 
 // The whole bar. Keys come from `rows`; the window list from CurrentDocuments().
@@ -57,8 +59,10 @@ std::vector<MenuItem> BuildMainMenu(const MainMenuSources& sources);  // the act
 // The parts that change while the program runs, for refreshing one menu.
 // "&1 NAME" ... for 1214-1217.
 std::vector<MenuItem> RecentProjectItems(const std::vector<std::string>& names);
-// One entry per utility (1320 ... 1332, with its Shift+F key where it has one).
-std::vector<MenuItem> UtilityItems(const std::vector<std::string>& names);
+// One entry per utility (1320 ... 1332, with its Shift+F key where it has one). `commands`
+// gives each name's command; a command outside 1320 ... 1332 has no entry.
+std::vector<MenuItem> UtilityItems(const std::vector<std::string>& names,
+                                   const std::vector<unsigned>& commands = {});
 // "&1 name" ... from 1350, the active (first) document checked; past nine documents the
 // entry "&More Windows..." follows with the next id.
 std::vector<MenuItem> WindowListItems(const std::vector<DocumentSummary>& documents);

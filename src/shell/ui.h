@@ -86,6 +86,9 @@ class Ui {
     // A modal list: returns the chosen row, or -1 when cancelled.
     virtual int ChooseFromList(const std::string& caption,
                                const std::vector<std::string>& rows) = 0;
+    // A pop-up menu of `items` at the mouse pointer: the chosen item's index, or -1 when it
+    // was dismissed.
+    virtual int ChooseFromPopupMenu(const std::vector<std::string>& items) = 0;
     // A one-line prompt: false when cancelled; `value` holds the proposal on entry.
     virtual bool AskText(const std::string& caption, const std::string& prompt,
                          std::string& value) = 0;
@@ -117,6 +120,7 @@ class HeadlessUi : public Ui {
     bool GetClipboardText(std::string&) override { return false; }
     void SetClipboardText(const std::string&) override {}
     int ChooseFromList(const std::string&, const std::vector<std::string>&) override { return -1; }
+    int ChooseFromPopupMenu(const std::vector<std::string>&) override { return -1; }
     bool AskText(const std::string&, const std::string&, std::string&) override { return false; }
 };
 

@@ -9,6 +9,7 @@
 #include "analysis/function_list.h"
 #include "editor/language.h"
 #include "shell/commands.h"
+#include "shell/strutil.h"
 
 namespace velt {
 namespace {
@@ -19,6 +20,11 @@ class FunctionCommandsTest : public testing::EditingTest {
         EditingTest::SetUp();
         ResetLanguages();
         gFunctionRescanSuspended = false;
+        gFunctionsDialog = nullptr;
+    }
+    void TearDown() override {
+        gFunctionsDialog = nullptr;
+        EditingTest::TearDown();
     }
     // Opens C text in a window with `rows` visible rows.
     EditView* OpenC(const std::vector<std::string>& lines, const std::string& name, int rows) {
@@ -132,6 +138,81 @@ TEST_F(FunctionCommandsTest, PositionTextNamesTheFunctionOnlyWithAValidList) {
     At(2, 0);
     UpdatePositionText();
     EXPECT_EQ(FrameStatusPane().PositionText(), "2:1");
+}
+
+TEST_F(FunctionCommandsTest, FunctionsListShowsTheListAndGoesToTheChoice) {
+    // Source order: zeta (line 2), Alpha (line 40), mid (line 80).
+    std::vector<std::string> lines(90, "");
+    auto put = [&](int line, const std::string& name) {
+        lines[line - 1] = "int " + name + "(void)";
+        lines[line] = "{";
+        lines[line + 1] = "}";
+    };
+    put(2, "zeta");
+    put(40, "Alpha");
+    put(80, "mid");
+    EditView* v = OpenC(lines, "Funcs.C", 10);
+    At(1, 0);
+
+    std::vector<FunctionsDialogRecord> shown;
+    // Each call: what the dialog is given, then the check box left as `sort` and the row
+    // `row` of the list (as shown) chosen, or cancelled when -1.
+    bool sort = true;
+    int row = -1;
+    gFunctionsDialog = [&](FunctionsDialogRecord& r) {
+        shown.push_back(r);
+        r.sorted = sort;
+        if (row < 0) return false;
+        r.chosen = r.Rows()[static_cast<std::size_t>(row)];
+        return true;
+    };
+
+    Command(kCmdFunctionsList);  // cancelled with the box turned on
+    ASSERT_EQ(shown.size(), 1u);
+    EXPECT_EQ(shown[0].title, AsciiLower(doc->name));
+    EXPECT_NE(shown[0].title, doc->name);
+    EXPECT_EQ(shown[0].names, (std::vector<std::string>{"zeta", "Alpha", "mid"}));
+    EXPECT_EQ(shown[0].Status(), "3 functions");
+    EXPECT_EQ(CursorLineNumber(*v), 1);
+
+    // The box stays on: the rows come alphabetically; the second of them is "mid".
+    row = 1;
+    Command(kCmdFunctionsList);
+    ASSERT_EQ(shown.size(), 2u);
+    EXPECT_TRUE(shown[1].sorted);
+    EXPECT_EQ(shown[1].Rows(), (std::vector<int>{1, 2, 0}));
+    EXPECT_EQ(CursorLineNumber(*v), 80);
+    EXPECT_EQ(TopLineNumber(*v), 75);  // recentred
+    EXPECT_EQ(FrameStatusPane().PositionText(), "mid 80:1");
+
+    // Turned off again and the first row (source order) chosen.
+    sort = false;
+    row = 0;
+    Command(kCmdFunctionsList);
+    Command(kCmdFunctionsList);
+    ASSERT_EQ(shown.size(), 4u);
+    EXPECT_FALSE(shown[3].sorted);
+    EXPECT_EQ(shown[3].Rows(), (std::vector<int>{0, 1, 2}));
+    EXPECT_EQ(CursorLineNumber(*v), 2);
+    EXPECT_TRUE(ui.boxes.empty());
+}
+
+TEST_F(FunctionCommandsTest, FunctionsListWithoutFunctionsSaysSo) {
+    int shown = 0;
+    gFunctionsDialog = [&](FunctionsDialogRecord&) {
+        ++shown;
+        return false;
+    };
+    OpenC({"int prototype(void);", "struct s { int (*f)(int); };"}, "empty.c", 10);
+    Command(kCmdFunctionsList);
+    EXPECT_EQ(ui.Texts(), (std::vector<std::string>{"No functions defined in this file"}));
+
+    ui.Clear();
+    OpenC({"int main(void)", "{", "}"}, "notes.txt", 10);
+    view->document->language = nullptr;  // no scanner
+    Command(kCmdFunctionsList);
+    EXPECT_EQ(ui.Texts(), (std::vector<std::string>{"No functions defined in this file"}));
+    EXPECT_EQ(shown, 0);
 }
 
 }  // namespace

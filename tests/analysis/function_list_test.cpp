@@ -88,6 +88,16 @@ TEST_F(FunctionListTest, MacroCallsBeforeAFunctionAndUnbalancedEnd) {
     EXPECT_TRUE(Scan({"int f(void);", "extern int x;"}).empty());
 }
 
+// Old-style declarations may hold function-pointer declarators; a C++ member's trailing
+// qualifier is let through after "::" or an operator's name, but a lone ":" stops the test.
+TEST_F(FunctionListTest, OldStyleDeclaratorsAndTrailingQualifiers) {
+    EXPECT_EQ(Scan({"sort(v, n, comp)", "char *v[]; int n;", "int (*comp)();", "{", "}",
+                    "bool P::operator==(const P& o) const {", "}",
+                    "note: see lookup(key) for { a cache }", "int f(void) __attribute__((pure));",
+                    "int g(void)", "{", "}"}),
+              (std::vector<Row>{{"sort", 1, 5}, {"P::operator==", 6, 7}, {"g", 10, 12}}));
+}
+
 TEST_F(FunctionListTest, ChangesInvalidateAndFindersMatchExactly) {
     Document* doc = C({"int one(void) { }", "int two(void) { }"});
     EXPECT_EQ(FindFunction(*doc, "two")->startLine, 2);
@@ -168,6 +178,41 @@ TEST_F(FunctionListTest, ExtractAndNormalise) {
     EXPECT_EQ(map, (std::vector<int>{8, 1, 1, 1, 1, 2, 3, 4, 5}));
     EXPECT_TRUE(NormalizeC(src, dir / "missing/dir/x.c").empty());
     EXPECT_EQ(ui.Texts().size(), 1u);
+}
+
+// Continued literals are copied with their line ends; a directive keeps its continuation and
+// comment lines; a line that gives nothing (line 9) takes the entry of the line before.
+TEST_F(FunctionListTest, NormaliseLiteralsDirectivesAndTheLineMap) {
+    std::string src = dir.Write("n.c",
+                                "char *s = \"open {\\\n"                         // 1
+                                "still ( in it\";  int  a ;\n"                  // 2
+                                "char c = '\\\n"                                // 3
+                                "x';\n"                                         // 4
+                                "/* a comment */ #define TWO(a, b) \\\n"        // 5
+                                "    ((a) + (b))\n"                             // 6
+                                "#if 0 /* spans\n"                              // 7
+                                "   lines */\n"                                 // 8
+                                "\n"                                            // 9
+                                "x = a ? b : c ; y = A::f ( 1 ) ;\n"            // 10
+                                "case 1 : p . q = 1.5e3 + .5 ; return .5 ;\n");  // 11
+    std::vector<int> map = NormalizeC(src, dir / "n.out");
+    EXPECT_EQ(dir.Read("n.out"),
+              "char*s=\"open {\\\n"
+              "still ( in it\";\n"
+              "int a;\n"
+              "char c='\\\n"
+              "x';\n"
+              "#define TWO(a, b) \\\n"
+              "    ((a) + (b))\n"
+              "#if 0 /* spans\n"
+              "   lines */\n"
+              "x=a?b:\n"
+              "c;\n"
+              "y=A::f(1);\n"
+              "case 1:\n"
+              "p.q=1.5e3+.5;\n"
+              "return .5;\n");
+    EXPECT_EQ(map, (std::vector<int>{11, 1, 2, 4, 5, 6, 7, 8, 9, 9, 10, 13}));
 }
 
 // A closed document takes its function list with it: the current function must not be left

@@ -53,6 +53,12 @@ TEST_F(CCheck, EachProblemIsReportedWithItsLine) {
     EXPECT_EQ(C({"void f(void)", "{", "  g(a,", "  }", ""}),
               "/src/m.c: Mismatched () after line 3");
     EXPECT_EQ(C({"void f(void)", "{", "  (g(a, {"}), "/src/m.c: Mismatched () after line 3");
+    EXPECT_EQ(C({"void f(void)", "{", "  if (x > 0 {", "  }", "}"}),
+              "/src/m.c: Mismatched () after line 3");
+    // Braces that C allows inside parentheses are reported all the same: catching the slip
+    // "if (x > 0 {" matters more.
+    EXPECT_EQ(C({"void f(void)", "{", "  draw((struct pt){1, 2});", "}"}),
+              "/src/m.c: Mismatched () after line 3");
     EXPECT_EQ(C({"int a;", "}"}), "/src/m.c: too many } at line 2");
     // At the end: braces first, then parentheses, then conditionals.
     EXPECT_EQ(C({"#ifdef X", "void f(void)", "{", "  if (a) {", "    g((b)"}),

@@ -76,5 +76,64 @@ check "regex stdin" "$(printf '2:0:1\n3:1:2')" "$(printf 'b\n(\nx()\n' | "$cli" 
 check "regex error" "Invalid [] range" "$("$cli" regex '[z-a]' </dev/null)"
 "$cli" regex '(a' </dev/null >/dev/null; check "regex error exit" 1 $?
 
+# Function lists and the check before saving, the language chosen by the extension.
+printf 'int add(int a, int b);\nstatic int\nadd(int a, int b)\n{\n  return a + b;\n}\nint main(void) { return add(1, 2); }\n' >"$dir/f.c"
+check "functions C" "$(printf 'add 3 6\nmain 7 7')" "$("$cli" functions "$dir/f.c")"
+printf 'program P;\nprocedure Q;\nbegin\nend;\nbegin\nend.\n' >"$dir/p.pas"
+check "functions Pascal" "Q 2 4" "$("$cli" functions "$dir/p.pas")"
+check "functions none" "" "$("$cli" functions "$dir/t.ini")"
+"$cli" functions "$dir/none.c" 2>/dev/null; check "functions missing exit" 2 $?
+check "check ok" "ok" "$("$cli" check "$dir/f.c")"
+printf 'void f(void)\n{\n  g(a;\n}\n' >"$dir/bad.c"
+out=$("$cli" check "$dir/bad.c"); rc=$?
+check "check problem" "$dir/bad.c: Syntax error line 3" "$out"
+check "check problem exit" 1 $rc
+printf 'feature\n  f (x\n' >"$dir/a.e"
+check "check eiffel" "$dir/a.e: Mismatched () after line 2" "$("$cli" check "$dir/a.e")"
+err=$("$cli" check "$dir/p.pas" 2>&1 >/dev/null); rc=$?
+check "check no check exit" 2 $rc
+check "check no check text" "velt-cli: no syntax check for the language of $dir/p.pas" "$err"
+err=$("$cli" check "$dir/none.c" 2>&1 >/dev/null); rc=$?
+check "check missing exit" 2 $rc
+check "check missing text" "velt-cli: cannot open $dir/none.c" "$err"
+
+# Find in files: the search page's lines, names relative to the current directory, then the count.
+mkdir -p "$dir/g/sub"
+printf 'int main(void)\r\n\t  return domain;\r\n' >"$dir/g/a.c"
+printf '#define MAIN 1\n' >"$dir/g/sub/b.h"
+printf 'main2();\n' >"$dir/g/sub/c.c"
+lower=$(printf '%s' "$dir" | tr 'A-Z' 'a-z')
+check "grep whole words" "$(printf "Searching for 'main' in '*.c *.h': 1 hits.\n[a.c:1] int main(void)\n1 hits")" \
+    "$(cd "$dir/g" && "$cli" grep -w main . '*.c' '*.h')"
+check "grep ignore case with sub-directories" "$(printf "Searching for 'main' in '*.c *.h': 2 hits.\n[$lower/g/a.c:1] int main(void)\n[$lower/g/sub/b.h:1] #define MAIN 1\n2 hits")" \
+    "$("$cli" grep -i -w -r main "$dir/g/" '*.c' '*.h')"
+check "grep several words" "$(printf "Searching for 'domain return' in '*.c': 1 hits.\n[a.c:2] return domain;\n1 hits")" \
+    "$(cd "$dir/g" && "$cli" grep -m 'domain return' . '*.c')"
+err=$("$cli" grep nowhere "$dir/g" '*.c' 2>&1 >/dev/null); rc=$?
+check "grep not found exit" 1 $rc
+check "grep not found text" "Error: 'nowhere': not found" "$err"
+err=$("$cli" grep main "$dir/nodir" '*.c' 2>&1 >/dev/null); rc=$?
+check "grep missing directory exit" 2 $rc
+check "grep missing directory text" "Error: Directory $dir/nodir doesn't exist" "$err"
+err=$("$cli" grep -e 'ma(in' "$dir/g" '*.c' 2>&1 >/dev/null); rc=$?
+check "grep bad expression" "2 Error: Mismatched () in regular expression" "$rc $err"
+"$cli" grep main "$dir/g" >/dev/null 2>&1; check "grep usage exit" 2 $?
+
+# A project as loaded through its root's projects table, and saved back without windows.
+mkdir -p "$dir/proot/lib" "$dir/pw"
+printf '[Projects]\nhello=%s/pw/hello.prj\n' "$dir" >"$dir/proot/lib/projects.ini"
+printf '; Velt project file. Syntax: Name = value\n[hello]\nFrame=1 2 3 4\nOpenFiles=2\nOpenFile1="/a b.c" 3 -1 2 3 4\nOpenFile2=/c.c 1 0 0 -5 6\nPrjFiles=2\nFile1=a.c\nFile2=b.c\nFile1Dependencies=1\nFile1Dependencies1=a.h\nCustom=kept\n' >"$dir/pw/hello.prj"
+out=$("$cli" project "$dir/proot" hello)
+check "project first keys" "$(printf 'Frame=1 2 3 4\nStatusBar=0,0,0,0\nName=hello')" "$(echo "$out" | head -3)"
+check "project open files" "$(printf 'OpenFiles=2\nOpenFile1="/c.c" 1 0 0 -5 6\nOpenFile2="/a b.c" 3 -1 2 3 4')" "$(echo "$out" | grep '^OpenFile')"
+check "project file list" "$(printf 'PrjFiles=2\nFile1=B.C\nFile2=A.C\nFile2Dependencies=1\nFile2Dependencies1=a.h')" "$(echo "$out" | grep '^PrjFiles\|^File[0-9]')"
+"$cli" project "$dir/proot" hello --resave >/dev/null; check "project resave exit" 0 $?
+check "project resave keeps other keys" "Custom=kept" "$(grep '^Custom=' "$dir/pw/hello.prj")"
+check "project resave without windows" "OpenFiles=0" "$(grep '^OpenFiles=' "$dir/pw/hello.prj")"
+check "project reloaded" "$(printf 'OpenFiles=0\nPrjFiles=2\nFile1=A.C\nFile2=B.C\nFile1Dependencies=1\nFile1Dependencies1=a.h')" \
+    "$("$cli" project "$dir/proot" hello | grep '^OpenFile\|^PrjFiles\|^File[0-9]')"
+err=$("$cli" project "$dir/proot" nope 2>&1 >/dev/null); rc=$?
+check "project unknown" "1 velt-cli: no project nope in $dir/proot/lib/projects.ini" "$rc $err"
+
 if [ $fails -eq 0 ]; then echo "cli: all checks passed"; fi
 exit $((fails > 0))

@@ -75,7 +75,8 @@ class ConfigDialogTest : public QObject {
         QCOMPARE(dialog.windowTitle(), QString("Configuration of Velt"));
         QStringList titles;
         for (int i = 0; i < dialog.tabs()->count(); ++i) titles << dialog.tabs()->tabText(i);
-        QCOMPARE(titles, QStringList({"General", "Help", "Macros", "Language", "Workspace"}));
+        QCOMPARE(titles,
+                 QStringList({"General", "Help", "Macros", "Language", "Workspace", "Utilities"}));
         // No Apply button: the sheet stores only on OK.
         auto* buttons = Child<QDialogButtonBox>(dialog, "buttons");
         QCOMPARE(buttons->standardButtons(), QDialogButtonBox::Ok | QDialogButtonBox::Cancel);

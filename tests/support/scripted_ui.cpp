@@ -79,6 +79,14 @@ int ScriptedUi::ChooseFromList(const std::string&, const std::vector<std::string
     return r;
 }
 
+int ScriptedUi::ChooseFromPopupMenu(const std::vector<std::string>& items) {
+    popupMenus.push_back(items);
+    if (popupAnswers.empty()) return -1;
+    int r = popupAnswers.front();
+    popupAnswers.pop_front();
+    return r;
+}
+
 bool ScriptedUi::AskText(const std::string& caption, const std::string& prompt,
                          std::string& value) {
     prompts.push_back(caption + "|" + prompt + "|" + value);

@@ -56,6 +56,9 @@ public:
     // Lists are recorded in `lists` and answered from `listAnswers` (-1 when empty); prompts
     // are recorded in `prompts` and answered from `textAnswers` (cancelled when empty).
     int ChooseFromList(const std::string& caption, const std::vector<std::string>& rows) override;
+    // Pop-up menus are recorded in `popupMenus` and answered from `popupAnswers` (-1 when
+    // empty).
+    int ChooseFromPopupMenu(const std::vector<std::string>& items) override;
     bool AskText(const std::string& caption, const std::string& prompt,
                  std::string& value) override;
 
@@ -78,6 +81,8 @@ public:
     bool clipboardHasText = false;
     std::vector<std::vector<std::string>> lists;
     std::deque<int> listAnswers;
+    std::vector<std::vector<std::string>> popupMenus;
+    std::deque<int> popupAnswers;
     std::vector<std::string> prompts;
     std::deque<std::string> textAnswers;
     std::vector<std::string> fileChoices;

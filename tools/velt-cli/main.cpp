@@ -5,6 +5,8 @@
 #include <iostream>
 #include <string>
 
+#include "analysis/function_list.h"
+#include "analysis/grep.h"
 #include "editor/document.h"
 #include "editor/document_io.h"
 #include "editor/language.h"
@@ -12,9 +14,11 @@
 #include "editor/regex.h"
 #include "platform/files.h"
 #include "platform/profile_store.h"
+#include "project/project_dump.h"
 #include "shell/compiler_root.h"
 #include "shell/instance.h"
 #include "shell/messages.h"
+#include "shell/output_pane.h"
 #include "shell/settings_dump.h"
 #include "shell/ui.h"
 
@@ -41,7 +45,17 @@ int Usage() {
                  "  velt-cli load FILE   (loads FILE as the editor does and reports)\n"
                  "  velt-cli resave IN OUT   (loads IN and writes it to OUT as the editor saves)\n"
                  "  velt-cli colour FILE LINE   (the runs of that line as colour|text)\n"
-                 "  velt-cli regex PATTERN [FILE]   (line:start:length of each line's match)\n";
+                 "  velt-cli regex PATTERN [FILE]   (line:start:length of each line's match)\n"
+                 "  velt-cli grep [-i] [-w] [-r] [-e] [-m] EXPR DIR MASKS...   (find in files:\n"
+                 "      ignore case, whole words, sub-directories, regular expression, several\n"
+                 "      words; the search page's lines, then \"N hits\")\n"
+                 "  velt-cli project ROOT NAME [--resave]   (the project as loaded, Key=value;\n"
+                 "      --resave also saves it and its file list back)\n"
+                 "  velt-cli functions FILE   (name start end of each function, in list order;\n"
+                 "      the language by the extension, as opening chooses it; nothing when it\n"
+                 "      has no function scanner)\n"
+                 "  velt-cli check FILE   (\"ok\" or the syntax check's first problem, exit 1;\n"
+                 "      exit 2 when the language has no check, as only C and eiffel have)\n";
     return 2;
 }
 
@@ -153,6 +167,50 @@ int ColourCommand(const char* file, const char* lineNumber) {
     return 0;
 }
 
+// Loads FILE as opening does (its language chosen by the extension); null, after saying why,
+// when it cannot be read.
+velt::Document* OpenForAnalysis(const char* file) {
+    velt::ResetLanguages();
+    velt::InstallLanguageHooks();
+    const std::string name = velt::platform::MakeAbsolute(file);
+    velt::Document* doc = velt::FindDocument(name, true);
+    if (velt::LoadDocument(name, *doc) != velt::kLoadOk) {
+        std::cerr << "velt-cli: cannot open " << file << "\n";
+        return nullptr;
+    }
+    velt::FinishLoad(*doc, name, velt::kLoadOk);
+    return doc;
+}
+
+// "name start end" of each function of FILE in list order.
+int FunctionsCommand(const char* file) {
+    velt::Document* doc = OpenForAnalysis(file);
+    if (!doc) return 2;
+    velt::EnsureFunctionList(doc);
+    for (const velt::FunctionEntry* e = velt::FunctionListOf(*doc); e; e = e->next)
+        std::printf("%s %d %d\n", e->name.c_str(), static_cast<int>(e->startLine),
+                    static_cast<int>(e->endLine));
+    return 0;
+}
+
+// The check before saving: "ok" (exit 0) or its first problem (exit 1); exit 2 for a
+// language without a check.
+int CheckCommand(const char* file) {
+    velt::Document* doc = OpenForAnalysis(file);
+    if (!doc) return 2;
+    if (!doc->language || !doc->language->ops.checkSyntax) {
+        std::cerr << "velt-cli: no syntax check for the language of " << file << "\n";
+        return 2;
+    }
+    std::string message;
+    if (doc->language->ops.checkSyntax(*doc, message)) {
+        std::cout << message << "\n";
+        return 1;
+    }
+    std::cout << "ok\n";
+    return 0;
+}
+
 // The first match of each line of FILE (standard input without one) as
 // "line:start:length", the line from 1, the start from 0; the compilation error's text
 // instead when the pattern is refused.
@@ -197,6 +255,52 @@ int RegexCommand(const char* pattern, const char* file) {
     return 0;
 }
 
+// Find in files as the dialog runs it, the options ticking its boxes: the "search" page as it
+// stands afterwards (names relative to the current directory as the pane shows them), then
+// the count. Exit 1 without hits, 2 when the dialog's checks or the expression refuse.
+int GrepCommand(int argc, char** argv) {
+    velt::GrepDialogRecord r;
+    r.Load();
+    int i = 2;
+    for (; i < argc && argv[i][0] == '-' && argv[i][1] != '\0'; ++i) {
+        const std::string option = argv[i];
+        if (option == "--") {
+            ++i;
+            break;
+        }
+        if (option == "-i")
+            r.ignoreCase = true;
+        else if (option == "-w")
+            r.wholeWords = true;
+        else if (option == "-r")
+            r.subdirectories = true;
+        else if (option == "-e")
+            r.regex = true;
+        else if (option == "-m")
+            r.severalWords = true;
+        else
+            return Usage();
+    }
+    if (argc - i < 3) return Usage();
+    r.expression = argv[i];
+    r.directory = argv[i + 1];
+    r.masks.clear();
+    for (int k = i + 2; k < argc; ++k) {
+        if (!r.masks.empty()) r.masks += ' ';
+        r.masks += argv[k];
+    }
+    if (!r.Validate()) return 2;
+    r.Apply();
+    if (!velt::StartGrep()) return 2;
+    velt::WaitGrep();
+    const int hits = velt::Grep().request.hits;
+    if (hits == 0) return 1;
+    for (const std::string& line : velt::FrameOutputPane().Lines(velt::kSearchPage))
+        std::cout << line << "\n";
+    std::cout << hits << " hits\n";
+    return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -220,7 +324,12 @@ int main(int argc, char** argv) {
     if (cmd == "load" && argc == 3) return LoadCommand(argv[2]);
     if (cmd == "resave" && argc == 4) return ResaveCommand(argv[2], argv[3]);
     if (cmd == "colour" && argc == 4) return ColourCommand(argv[2], argv[3]);
+    if (cmd == "project" && (argc == 4 || (argc == 5 && std::strcmp(argv[4], "--resave") == 0)))
+        return velt::RunProjectCommand(argv[2], argv[3], argc == 5, std::cout);
+    if (cmd == "grep") return GrepCommand(argc, argv);
     if (cmd == "regex" && (argc == 3 || argc == 4))
         return RegexCommand(argv[2], argc == 4 ? argv[3] : nullptr);
+    if (cmd == "functions" && argc == 3) return FunctionsCommand(argv[2]);
+    if (cmd == "check" && argc == 3) return CheckCommand(argv[2]);
     return Usage();
 }

@@ -331,6 +331,13 @@ bool SameFile(const std::string& a, const std::string& b) {
     return sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
 }
 
+std::optional<FileIdentity> IdentityOf(const std::string& path) {
+    struct stat st;
+    if (::stat(path.c_str(), &st) != 0) return std::nullopt;
+    return FileIdentity{static_cast<std::uint64_t>(st.st_dev),
+                        static_cast<std::uint64_t>(st.st_ino)};
+}
+
 std::string CurrentDirectory() {
     std::string buf(256, '\0');
     for (;;) {
@@ -512,9 +519,15 @@ bool ListDirectory(const std::string& dir, std::vector<DirEntry>& out) {
         entry.name = name;
         if (e->d_type == DT_DIR) {
             entry.isDirectory = true;
+        } else if (e->d_type == DT_REG) {
+            entry.isRegularFile = true;
         } else if (e->d_type == DT_UNKNOWN || e->d_type == DT_LNK) {
             // Links to directories count as directories, as they behave like them.
-            entry.isDirectory = IsDirectory(JoinPath(dir, entry.name));
+            struct stat st;
+            if (::stat(JoinPath(dir, entry.name).c_str(), &st) == 0) {
+                entry.isDirectory = S_ISDIR(st.st_mode);
+                entry.isRegularFile = S_ISREG(st.st_mode);
+            }
         }
         out.push_back(std::move(entry));
     }

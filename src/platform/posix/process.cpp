@@ -218,4 +218,13 @@ std::string FindProgram(const std::string& name) {
     return "";
 }
 
+std::string CurrentExecutablePath() {
+    // The link names the file the process was started from, wherever it was started.
+    std::string target(4096, '\0');
+    const ssize_t n = ::readlink("/proc/self/exe", target.data(), target.size());
+    if (n <= 0 || static_cast<std::size_t>(n) >= target.size()) return "";
+    target.resize(static_cast<std::size_t>(n));
+    return target;
+}
+
 }  // namespace velt::platform

@@ -1,0 +1,5 @@
+void f(void)
+{
+  if (a; b) g(
+  }
+#endif
