@@ -6,6 +6,9 @@ VELT_TOP=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 VELT_BUILD=${VELT_BUILD:-$VELT_TOP/build}
 VELT_PACKAGES=(cmake ninja-build g++ make ccache pkg-config qt6-base-dev libgl-dev
                libgtest-dev libgmock-dev xauth xvfb)
+# The stand-in compiler and linker build 32-bit programs with the host's gcc -m32 and
+# binutils.
+VELT_PACKAGES+=(gcc-multilib binutils)
 
 velt_as_root() {
     if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi
