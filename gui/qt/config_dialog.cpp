@@ -26,8 +26,12 @@
 #include <climits>
 #include <cstdlib>
 
+#include "build_pages.h"
 #include "editor/language_page.h"
+#include "project/build_pages.h"
+#include "project/project_page.h"
 #include "project/utilities.h"
+#include "project_page.h"
 #include "utilities_page.h"
 
 namespace velt::gui {
@@ -70,6 +74,8 @@ ConfigPageWidget* MakePageWidget(ConfigPage& page) {
     switch (page.Id()) {
         case ConfigPageId::General:
             return new GeneralPageWidget(static_cast<GeneralPage&>(page));
+        case ConfigPageId::Project:
+            return new ProjectPageWidget(static_cast<ProjectPage&>(page));
         case ConfigPageId::Help:
             return new HelpPageWidget(static_cast<HelpPage&>(page));
         case ConfigPageId::Macros:
@@ -80,6 +86,10 @@ ConfigPageWidget* MakePageWidget(ConfigPage& page) {
             return new WorkspacePageWidget(static_cast<WorkspacePage&>(page));
         case ConfigPageId::Utilities:
             return new UtilitiesPageWidget(static_cast<UtilitiesPage&>(page));
+        case ConfigPageId::Compiler:
+            return new CompilerPageWidget(static_cast<CompilerPage&>(page));
+        case ConfigPageId::Linker:
+            return new LinkerPageWidget(static_cast<LinkerPage&>(page));
         default:
             return nullptr;
     }

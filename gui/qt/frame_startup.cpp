@@ -16,6 +16,7 @@
 #include "autosave_dialog.h"
 #include "editor/autosave.h"
 #include "main_window.h"
+#include "project/project_commands.h"
 #include "qt_ui.h"
 #include "shell/command_line.h"
 #include "shell/messages.h"
@@ -77,13 +78,14 @@ void FrameStartup::ShowFrame() {
     frame_->showAtStart(st_.frame);
 }
 
-// Filled by the projects subsystem (opening a project by name).
+// A name that is not in the projects table opens nothing, and nothing is said.
 void FrameStartup::OpenProject(const std::string& name) {
-    ShowInfo(ProjectsUnavailableText(name));
+    OpenProjectByName(name);
 }
 
-// Filled by the projects subsystem (the project of the last session).
-void FrameStartup::OpenLastProject() {}
+void FrameStartup::OpenLastProject() {
+    velt::OpenLastProject();
+}
 
 // Filled by the debugger (attaching to a running process).
 void FrameStartup::AttachDebugger(std::uint32_t pid, std::uint64_t) {

@@ -29,10 +29,10 @@ class FrameStartup : public StartupHooks {
     void ShowSplash() override;
     void CloseSplash() override;
     void ShowFrame() override;
-    // Projects and the debugger have no subsystem yet; these steps do nothing until their
-    // owners fill them in (see the .cpp).
+    // The project named on the command line, or the last session's.
     void OpenProject(const std::string& name) override;
     void OpenLastProject() override;
+    // The debugger has no subsystem yet; attaching tells the user so.
     void AttachDebugger(std::uint32_t pid, std::uint64_t event) override;
     // The autosave's restore offer and its timer (also started and stopped by the
     // configuration).

@@ -4,9 +4,13 @@
 #include <string>
 #include <vector>
 
+#include "build/build.h"
+#include "build_front_end.h"
 #include "editor/document_commands.h"
 #include "frame_startup.h"
 #include "main_window.h"
+#include "project/makefile.h"
+#include "project/project_commands.h"
 #include "project/utilities.h"
 #include "qt_ui.h"
 #include "shell/command_line.h"
@@ -40,6 +44,10 @@ int main(int argc, char** argv) {
     velt::SetUi(&ui);
     velt::InstallEditor(st.settings);
     velt::InstallUtilities(st.root);
+    velt::InstallProjects(st.settings, &st.options);
+    velt::InstallMakefileCommands();
+    velt::gui::InstallBuildFrontEnd(
+        [&st](std::string& text) { return st.instance.block().ReadText(text); });
     int rc = 0;
     {
         velt::gui::FrameStartup hooks(st, &ui);
@@ -52,6 +60,8 @@ int main(int argc, char** argv) {
         }
         velt::RunShutdown(st, hooks);
     }
+    velt::WaitForBuild();
+    velt::gui::UninstallBuildFrontEnd();
     velt::SetUi(nullptr);
     return rc;
 }

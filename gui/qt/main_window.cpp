@@ -22,6 +22,7 @@
 #include <cstdlib>
 
 #include "about_dialog.h"
+#include "build_pages.h"
 #include "config_dialog.h"
 #include "editor/document.h"
 #include "editor/document_commands.h"
@@ -33,7 +34,11 @@
 #include "functions_dialog.h"
 #include "grep_dialog.h"
 #include "output_pane_widget.h"
+#include "project/project.h"
+#include "project/project_menu.h"
+#include "project/project_page.h"
 #include "project/utilities.h"
+#include "project_dialogs.h"
 #include "search_dialogs.h"
 #include "shell/commands.h"
 #include "shell/config_dialog.h"
@@ -135,11 +140,12 @@ MainWindow::MainWindow(StartupState* state, QWidget* parent)
     InstallGrepDialog(this);
     InstallFunctionsDialog(this);
     InstallExecuteDialog(this);
-    // The recent projects join the sources when their owner exists.
+    InstallMakefileFrontEnd(this);
     menus_ = new FrameMenus(
         menuBar(),
         [] {
             MainMenuSources sources;
+            sources.recentProjects = RecentProjects();
             for (const UtilityMenuEntry& e : UtilityMenu()) {
                 sources.utilities.push_back(e.name);
                 sources.utilityCommands.push_back(e.command);
@@ -148,6 +154,7 @@ MainWindow::MainWindow(StartupState* state, QWidget* parent)
         },
         this);
     keys_ = new FrameKeys(this, output_);
+    InstallProjectWindows(this);
 
     // Coming back from another program: the clipboard may hold new text for the block
     // buffer, and the open files may have changed on disk. Leaving: the block buffer goes
@@ -172,6 +179,8 @@ MainWindow::~MainWindow() {
     UninstallGrepDialog(this);
     UninstallFunctionsDialog(this);
     UninstallExecuteDialog(this);
+    UninstallMakefileFrontEnd();
+    UninstallProjectWindows(this);
     // Another frame made since (a test's) keeps its source.
     if (gStateFrame == this) {
         FrameCommands().SetStateSource(nullptr);
@@ -298,6 +307,7 @@ SaveContext MainWindow::saveContext() const {
     c.frameY = normal_.y();
     c.frameCX = normal_.width();
     c.frameCY = normal_.height();
+    c.projectOpen = ProjectIsOpen();
     const std::vector<DocumentSummary> docs = CurrentDocuments().Documents();
     if (!docs.empty()) c.currentFile = docs.front().name;
     for (const DocumentSummary& d : docs) {
@@ -380,6 +390,7 @@ void MainWindow::closeAllDocuments() {
 
 void MainWindow::configure() {
     ConfigContext ctx(st_.settings, st_.root);
+    ctx.sheet = ProjectSheetState();
     if (!RunConfigurationDialog(this, ctx)) return;
     applySettings();
     // Font, colours, tab size and scroll step may have changed.

@@ -28,8 +28,8 @@ struct DefaultRule {
 };
 
 constexpr DefaultRule kDefaults[] = {
-    {"c", "nimra.exe", "obj"},      {"asm", "nimra.exe", "obj"},   {"rc", "nimrarc.exe", "res"},
-    {"f", "f2c.exe", "obj"},        {"obj", "nimralnk.exe", "exe"}, {"res", "nimralnk.exe", ""},
+    {"c", "nimra.exe", "obj"}, {"asm", "nimra.exe", "obj"},    {"rc", "nimrarc.exe", "res"},
+    {"f", "f2c.exe", "obj"},   {"obj", "nimralnk.exe", "exe"}, {"res", "nimralnk.exe", ""},
 };
 
 // Project files may come from the system's own formats, whose names use '\'.
@@ -102,9 +102,9 @@ void DocumentInformationRecord::Load(const EditView& view) {
 bool DocumentInformationRecord::Accept() {
     if (!projectFile || !ProjectIsOpen()) return true;
     Project& p = CurrentProject();
-    const auto found =
-        std::find_if(p.fileProcessors.begin(), p.fileProcessors.end(),
-                     [this](const FileProcessor& fp) { return SameProjectFileName(fp.file, document); });
+    const auto found = std::find_if(
+        p.fileProcessors.begin(), p.fileProcessors.end(),
+        [this](const FileProcessor& fp) { return SameProjectFileName(fp.file, document); });
     const std::string cmd = Trimmed(command);
     const std::string out = Trimmed(output);
     if (found == p.fileProcessors.end()) {

@@ -37,10 +37,10 @@ inline constexpr char kProcessorCommandLabel[] = "Command line for this file";
 inline constexpr char kProcessorOutputLabel[] = "Output file produced";
 
 struct DocumentInformationRecord {
-    std::string title;      // "Information about '<document>'"
-    std::string text;       // the position, size and bookmark (FileInformationText)
-    std::string document;   // the document's name
-    bool projectFile = false;  // the open project holds the document: the processor is shown
+    std::string title;          // "Information about '<document>'"
+    std::string text;           // the position, size and bookmark (FileInformationText)
+    std::string document;       // the document's name
+    bool projectFile = false;   // the open project holds the document: the processor is shown
     bool hasProcessor = false;  // the project has a processor for it
     std::string defaultTool;    // by the document's extension
     std::string command;        // the processor's command, or the default tool

@@ -25,7 +25,7 @@ inline constexpr char kNewWindowLabel[] =
     "Open project in a new editor window and keep current project open";
 
 struct ProjectListRecord {
-    std::string title;  // "Open a project" or "Erase"
+    std::string title;   // "Open a project" or "Erase"
     std::string okText;  // the command's word on the OK button: "Open" or "Erase"
     std::vector<std::string> names;
     int selected = -1;            // the open project's row; -1 when it is not in the list

@@ -71,12 +71,13 @@ bool ProjectPage::Validate(const ConfigContext&) {
         }
     }
     // An empty make directory stands for the current one, which exists.
-    if (!CheckDirectory(makeDir, false)) return false;
+    if (!makeDir.empty() && !CheckDirectory(makeDir, false)) return false;
     if (AsciiUpper(errorFile).find(".EXE") != std::string::npos) {
         ShowMessage(FormatText("Message file name %s incorrect", errorFile.c_str()));
         return false;
     }
-    return CheckDirectory(sourcesDir, false);
+    // An empty sources directory is the project directory.
+    return sourcesDir.empty() || CheckDirectory(sourcesDir, false);
 }
 
 bool ProjectPage::Apply(ConfigContext& ctx) {

@@ -5,6 +5,7 @@
 
 #include "editor/language_page.h"
 #include "platform/files.h"
+#include "project/build_pages.h"
 #include "project/project_page.h"
 #include "project/utilities.h"
 #include "shell/compiler_root.h"
@@ -343,6 +344,10 @@ std::unique_ptr<ConfigPage> MakeConfigPage(ConfigPageId id) {
             return std::make_unique<WorkspacePage>();
         case ConfigPageId::Utilities:
             return std::make_unique<UtilitiesPage>();
+        case ConfigPageId::Compiler:
+            return std::make_unique<CompilerPage>();
+        case ConfigPageId::Linker:
+            return std::make_unique<LinkerPage>();
         default:
             return nullptr;
     }

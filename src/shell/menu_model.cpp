@@ -96,6 +96,21 @@ std::vector<MenuItem> WindowListItems(const std::vector<DocumentSummary>& docume
     return items;
 }
 
+std::function<std::optional<std::string>(unsigned command)> gMenuItemTextHook;
+
+namespace {
+
+void ApplyItemTexts(std::vector<MenuItem>& items) {
+    for (MenuItem& item : items) {
+        if (item.kind == MenuItemKind::Popup) ApplyItemTexts(item.items);
+        if (item.kind != MenuItemKind::Command) continue;
+        if (std::optional<std::string> text = gMenuItemTextHook(item.command))
+            item.text = std::move(*text);
+    }
+}
+
+}  // namespace
+
 std::vector<MenuItem> BuildMainMenu(const MainMenuSources& sources,
                                     std::span<const ShortcutRow> rows) {
     const Items I(rows);
@@ -339,6 +354,7 @@ std::vector<MenuItem> BuildMainMenu(const MainMenuSources& sources,
                                      I("&About", kCmdAbout),
                                      I("&Version", kCmdVersion),
                                  }));
+    if (gMenuItemTextHook) ApplyItemTexts(bar);
     return bar;
 }
 

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <functional>
+#include <optional>
 #include <span>
 #include <string>
 #include <vector>
@@ -50,6 +51,10 @@ struct MainMenuSources {
     // The command of each utility entry (1320 ... 1332); without them entry i runs 1320 + i.
     std::vector<unsigned> utilityCommands = {};
 };
+
+// The text of a command's item while it differs from the bar's own ("Stop build" while a
+// build runs); nullopt keeps the item's text. Set by the subsystem that owns the command.
+extern std::function<std::optional<std::string>(unsigned command)> gMenuItemTextHook;
 
 // The whole bar. Keys come from `rows`; the window list from CurrentDocuments().
 std::vector<MenuItem> BuildMainMenu(const MainMenuSources& sources,

@@ -135,5 +135,37 @@ check "project reloaded" "$(printf 'OpenFiles=0\nPrjFiles=2\nFile1=A.C\nFile2=B.
 err=$("$cli" project "$dir/proot" nope 2>&1 >/dev/null); rc=$?
 check "project unknown" "1 velt-cli: no project nope in $dir/proot/lib/projects.ini" "$rc $err"
 
+# The makefile of a registered project, against a root whose compiler lists fixed headers.
+mkdir -p "$dir/mroot/lib" "$dir/mroot/bin" "$dir/mw/out"
+printf '#!/bin/sh\nfor a; do case "$a" in -Fo*) o="${a#-Fo}";; esac; done\nprintf "/inc/stdio.h\\n" >"$o"\n' >"$dir/mroot/bin/nimra.exe"
+chmod +x "$dir/mroot/bin/nimra.exe"
+printf 'int main(void){return 0;}\n' >"$dir/mw/hello.c"
+printf '[Projects]\nhello=%s/mw/hello.prj\n' "$dir" >"$dir/mroot/lib/projects.ini"
+printf '; Velt project file. Syntax: Name = value\n[hello]\nMakeDir=%s/mw/out\nSourcesDir=%s/mw\nCompilerFlags=136\nIncludes=/inc\nPrjFiles=1\nFile1=HELLO.C\n' "$dir" "$dir" >"$dir/mw/hello.prj"
+out=$(cd "$dir/mw" && "$cli" makefile "$dir/mroot" hello); rc=$?
+check "makefile exit and name" "0 $dir/mw/out/Makefile" "$rc $out"
+check "makefile text" "$(printf '# Velt Makefile for project hello\nCFLAGS=-I/inc  -g2 \nCC=%s/mroot/bin/nimra.exe\nLINKER=%s/mroot/bin/nimralnk.exe\nOBJS=\\\n\thello.obj\n\nLIBS=\n\nhello.exe:\t$(OBJS) Makefile\n\t$(LINKER)  -subsystem console -o hello.exe $(OBJS) $(LIBS)\n\n# Build HELLO.C\nHELLO_C=\\\n\t/inc/stdio.h\\\n\nhello.obj: $(HELLO_C) %s/mw/hello.c\n\t$(CC) -c $(CFLAGS) %s/mw/hello.c\n\nlink:\n\t$(LINKER)  -subsystem console -o hello.exe $(OBJS) $(LIBS)\n' "$dir" "$dir" "$dir" "$dir")" "$(cat "$dir/mw/out/Makefile")"
+printf 'all:\n' >"$dir/mw/out/Makefile"
+(cd "$dir/mw" && "$cli" makefile "$dir/mroot" hello >/dev/null 2>&1)
+check "makefile hand-written kept" "all:" "$(cat "$dir/mw/out/Makefile.old")"
+sed -i 's/^PrjFiles=1$/PrjFiles=2/' "$dir/mw/hello.prj"; printf 'File2=GRAMMAR.Y\n' >>"$dir/mw/hello.prj"
+(cd "$dir/mw" && "$cli" makefile "$dir/mroot" hello >/dev/null 2>&1); check "makefile unknown file exit" 1 $?
+"$cli" makefile "$dir/mroot" nope >/dev/null 2>&1; check "makefile unknown project exit" 1 $?
+
+# A build without a window: the make command's error stream on the build page.
+mkdir -p "$dir/broot/lib" "$dir/bw/out"
+printf '#!/bin/sh\necho "Error a.c: 3  bad" >&2\nexit 4\n' >"$dir/bw/fakemake"; chmod +x "$dir/bw/fakemake"
+printf '[Projects]\nhello=%s/bw/hello.prj\n' "$dir" >"$dir/broot/lib/projects.ini"
+printf '; Velt project file. Syntax: Name = value\n[hello]\nMakeName=%s/bw/fakemake\nMakeDir=%s/bw/out\nExe=hello.exe\nPrjFiles=0\n' "$dir" "$dir" >"$dir/bw/hello.prj"
+printf 'all:\n' >"$dir/bw/out/makefile"
+out=$("$cli" build "$dir/broot" hello 2>/dev/null); rc=$?
+check "build diagnostics" "Error a.c: 3  bad" "$(echo "$out" | head -1)"
+check "build return code" "1 Return code: 4" "$rc $(echo "$out" | tail -1 | sed 's/.*, //')"
+printf '#!/bin/sh\nexit 0\n' >"$dir/bw/fakemake"
+out=$("$cli" build "$dir/broot" hello 2>/dev/null); rc=$?
+check "build success" "0 hello.exe built successfully." "$rc $(echo "$out" | cut -d' ' -f1-3)"
+rm "$dir/bw/out/makefile"
+"$cli" build "$dir/broot" hello >/dev/null 2>&1; check "build refused without makefile" 1 $?
+
 if [ $fails -eq 0 ]; then echo "cli: all checks passed"; fi
 exit $((fails > 0))

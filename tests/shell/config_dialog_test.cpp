@@ -99,7 +99,11 @@ TEST_F(ConfigDialog, SheetHoldsTheBuiltPagesInTabOrder) {
         Texts titles;
         for (std::size_t i = 0; i < sheet.size(); ++i) titles.push_back(sheet.title(i));
         Texts built{"General", "Help", "Macros", "Language", "Workspace", "Utilities"};
-        if (projectOpen) built.insert(built.begin() + 1, "Project");
+        if (projectOpen) {
+            built.insert(built.begin() + 1, "Project");
+            built.insert(built.begin() + 3, "Compiler");
+            built.insert(built.begin() + 5, "Linker");
+        }
         EXPECT_EQ(titles, built);
     }
 }

@@ -14,7 +14,10 @@
 #include "editor/regex.h"
 #include "platform/files.h"
 #include "platform/profile_store.h"
+#include "project/makefile_cli.h"
+#include "build/build_cli.h"
 #include "project/project_dump.h"
+#include "project/utilities.h"
 #include "shell/compiler_root.h"
 #include "shell/instance.h"
 #include "shell/messages.h"
@@ -49,8 +52,12 @@ int Usage() {
                  "  velt-cli grep [-i] [-w] [-r] [-e] [-m] EXPR DIR MASKS...   (find in files:\n"
                  "      ignore case, whole words, sub-directories, regular expression, several\n"
                  "      words; the search page's lines, then \"N hits\")\n"
+                 "  velt-cli build ROOT NAME   (Make of the project, questions answered No; the\n"
+                 "      build page's lines; exit 0 when make returned 0)\n"
                  "  velt-cli project ROOT NAME [--resave]   (the project as loaded, Key=value;\n"
                  "      --resave also saves it and its file list back)\n"
+                 "  velt-cli makefile ROOT NAME   (writes the project's makefile, every question\n"
+                 "      answered No; prints the makefile's name)\n"
                  "  velt-cli functions FILE   (name start end of each function, in list order;\n"
                  "      the language by the extension, as opening chooses it; nothing when it\n"
                  "      has no function scanner)\n"
@@ -315,7 +322,11 @@ int main(int argc, char** argv) {
         return 0;
     }
     if (cmd == "ini" && argc >= 3) return Ini(argc, argv);
-    if (cmd == "prefs" && argc == 3) return velt::RunPrefsCommand(argv[2], std::cout);
+    if (cmd == "prefs" && argc == 3) {
+        // The utilities keep their keys in the same section; the dump shows them in place.
+        velt::RegisterUtilitySettings();
+        return velt::RunPrefsCommand(argv[2], std::cout);
+    }
     if (cmd == "root" && argc == 4 && std::strcmp(argv[2], "register") == 0) {
         std::string root = velt::platform::MakeAbsolute(argv[3]);
         return velt::RegisterDefaultRoot(root) ? 0 : 1;
@@ -324,8 +335,11 @@ int main(int argc, char** argv) {
     if (cmd == "load" && argc == 3) return LoadCommand(argv[2]);
     if (cmd == "resave" && argc == 4) return ResaveCommand(argv[2], argv[3]);
     if (cmd == "colour" && argc == 4) return ColourCommand(argv[2], argv[3]);
+    if (cmd == "build" && argc == 4) return velt::RunBuildCommand(argv[2], argv[3], std::cout);
     if (cmd == "project" && (argc == 4 || (argc == 5 && std::strcmp(argv[4], "--resave") == 0)))
         return velt::RunProjectCommand(argv[2], argv[3], argc == 5, std::cout);
+    if (cmd == "makefile" && argc == 4)
+        return velt::RunMakefileCommand(argv[2], argv[3], std::cout);
     if (cmd == "grep") return GrepCommand(argc, argv);
     if (cmd == "regex" && (argc == 3 || argc == 4))
         return RegexCommand(argv[2], argc == 4 ? argv[3] : nullptr);

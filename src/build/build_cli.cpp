@@ -1,0 +1,47 @@
+#include "build/build_cli.h"
+
+#include <iostream>
+
+#include "build/build.h"
+#include "platform/files.h"
+#include "project/project.h"
+#include "project/project_file.h"
+#include "project/projects_table.h"
+#include "project/run_program.h"
+#include "shell/messages.h"
+#include "shell/output_pane.h"
+
+namespace velt {
+
+int RunBuildCommand(const std::string& root, const std::string& name, std::ostream& out) {
+    static std::string dir;
+    dir = platform::ResolveName(platform::MakeAbsolute(root));
+    if (!platform::IsDirectory(dir)) {
+        std::cerr << FormatText("Directory %s doesn't exist", root.c_str()) << '\n';
+        return 1;
+    }
+    SetProjectsRoot(dir);
+    SetProgramRoot(&dir);
+    if (!ReadProjectsTable(false)) {
+        std::cerr << "velt-cli: cannot read " << ProjectsTableFile() << '\n';
+        return 1;
+    }
+    SetCurrentProjectName(name);
+    if (!LoadProject()) {
+        std::cerr << "velt-cli: no project " << name << " in " << ProjectsTableFile() << '\n';
+        return 1;
+    }
+    LoadProjectFileList();
+    InstallBuild();
+    FrameOutputPane().Clear(kBuildPage);
+    MakeCommand();
+    // A Make that asked and was refused started nothing.
+    const bool started = BuildState() == kBuildRunning;
+    WaitForBuild();
+    for (const std::string& line : FrameOutputPane().Lines(kBuildPage)) out << line << '\n';
+    UninstallBuild();
+    SetProgramRoot(nullptr);
+    return started && LastBuildReturnCode() == 0 ? 0 : 1;
+}
+
+}  // namespace velt
