@@ -49,30 +49,6 @@ int Commonness(unsigned char c) {
     return 30;
 }
 
-// The longest literal run that every match of the expression contains: the literal nodes
-// on the chain of its only top-level alternative (a repeated or optional part hangs off
-// that chain as an operand, so it is never taken).
-std::string RequiredLiteral(const CompiledRegex& rx) {
-    const std::uint8_t* p = rx.Program();
-    const int size = rx.ProgramSize();
-    auto next = [p](int node) { return (p[node + 1] << 8) | p[node + 2]; };
-    if (!p || size < 4 || p[1] != kRxBranch) return {};
-    const int after = 1 + next(1);
-    if (after <= 1 || after >= size || p[after] != kRxEnd) return {};
-    std::string best;
-    for (int scan = 4; scan > 0 && scan + 3 <= size && p[scan] != kRxEnd && p[scan] != kRxBack;) {
-        if (p[scan] == kRxExactly) {
-            const char* s = reinterpret_cast<const char*>(p + scan + 3);
-            const std::size_t n = ::strnlen(s, static_cast<std::size_t>(size - scan - 3));
-            if (n > best.size()) best.assign(s, n);
-        }
-        const int off = next(scan);
-        if (off == 0) break;
-        scan += off;
-    }
-    return best;
-}
-
 }  // namespace
 
 // ---- One line
@@ -101,7 +77,8 @@ unsigned GrepMatcher::Prepare(std::string_view expression, std::uint16_t flags) 
     }
     if (flags & kGrepRegex) {
         if (const unsigned e = regex_.Compile(expression_)) return e;
-        literal_ = RequiredLiteral(regex_);
+        // Every match holds the engine's literal: a line without it is skipped unread.
+        literal_ = regex_.Literal();
         ready_ = true;
         return kRegexOk;
     }

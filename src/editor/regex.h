@@ -7,13 +7,20 @@
 // offset to the next node (0: none; BACK's points backwards) and the operand (NUL-terminated
 // characters for literal runs and sets; the operand node for STAR and PLUS and BRANCH).
 //
+// Matching tries the program column by column. Without a first character to look for, only
+// the columns whose byte can begin a match are tried, and a text that cannot hold one at all
+// is ruled out in one pass over its bytes; both only where the answer, the groups and the
+// work limit come out as if every column had been tried.
+//
 // The search uses the one global expression (RegCompile ...); languages and find-in-files,
 // which need several at once, use CompiledRegex directly.
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace velt {
 
@@ -60,9 +67,11 @@ std::string RegexErrorText(unsigned error);
 inline constexpr long kRegexWorkLimit = 20'000'000;
 inline constexpr int kRegexDepthLimit = 15000;
 
+class RegexAutomaton;
+
 class CompiledRegex {
   public:
-    CompiledRegex() = default;
+    CompiledRegex();
     ~CompiledRegex();
     CompiledRegex(const CompiledRegex&) = delete;
     CompiledRegex& operator=(const CompiledRegex&) = delete;
@@ -104,13 +113,40 @@ class CompiledRegex {
     std::string_view Required() const {
         return {required_, static_cast<std::size_t>(requiredLength_)};
     }
+    // The longest literal run every match contains, whatever the expression starts with
+    // (empty when there is none): a caller may look for it before handing text over. When
+    // Required() is set it is this run.
+    std::string_view Literal() const {
+        return {literal_, static_cast<std::size_t>(literalLength_)};
+    }
+    // Whether a match may begin with byte c at a column other than the first and the last:
+    // true for every byte when the expression can match the empty string there (or its start
+    // is not understood). Columns whose byte is not among them are skipped without a try;
+    // the work they would have cost is still counted, so the limit falls where it did.
+    bool MayStartWith(unsigned char c) const {
+        return startKind_ == StartKind::kEvery || startTable_[c] != 0;
+    }
+    bool TriesEveryColumn() const { return startKind_ == StartKind::kEvery; }
     const std::string& Source() const { return source_; }
+
+    // Off: every column is tried, as the matcher did before it knew its start bytes and
+    // before texts without a match were ruled out at once. The tests compare the two;
+    // nothing else needs it.
+    void SetStartFilter(bool on) { startFilter_ = on; }
 
   private:
     friend class RegexMatcher;
+    enum class StartKind : std::uint8_t { kEvery, kNone, kByte, kTable };
+    static constexpr int kMaxSetTables = 255;
+
     bool Try(const char* text, int length, int at);
     bool Scan(const char* text, int length, int from);
+    bool ScanStarts(const char* text, int length, int from);
+    bool Charge(long cost, long positions);
+    bool RuledOut(const char* text, int length, int from);
     void ClearGroups();
+    void FindStarts();
+    void BuildSetTables();
 
     std::uint8_t* program_ = nullptr;  // MemAlloc(size + 100)
     int size_ = 0;
@@ -118,6 +154,31 @@ class CompiledRegex {
     bool anchored_ = false;
     const char* required_ = nullptr;  // inside the program
     int requiredLength_ = 0;
+    const char* literal_ = nullptr;  // inside the program
+    int literalLength_ = 0;
+
+    // The bytes a match can begin with at an inner column (neither "^" nor "$" can hold
+    // there), and whether a "^" or "$" is reachable before the first character is taken.
+    StartKind startKind_ = StartKind::kEvery;
+    int startByte_ = -1;  // kByte: the only one
+    bool startBol_ = false;
+    bool startEol_ = false;
+    bool startFilter_ = true;
+    std::uint8_t startTable_[256] = {};
+    // The work a failed try costs at an inner column whose byte cannot start a match, and at
+    // the end of the text: the same every time, measured by the first such try (-1: not yet).
+    long innerCost_ = -1;
+    long endCost_ = -1;
+    // Rules out texts without a match in one pass over their bytes; made at the first use
+    // (null when the expression does not suit it).
+    std::unique_ptr<RegexAutomaton> automaton_;
+    bool automatonTried_ = false;
+
+    // Membership tables of the ANYOF and ANYBUT nodes (256 bytes each; NUL never a member),
+    // found through setAt_[node] (0: none, else index + 1). Only the first kMaxSetTables sets
+    // get one; the others are looked up in the program.
+    std::vector<std::uint8_t> setTables_;
+    std::vector<std::uint16_t> setAt_;
     std::string source_;
     int start_[kRegexGroups] = {-1, -1, -1, -1, -1, -1, -1, -1, -1, -1};
     int end_[kRegexGroups] = {-1, -1, -1, -1, -1, -1, -1, -1, -1, -1};

@@ -474,12 +474,6 @@ bool FileReplacement::Commit(bool sync) {
         return false;
     }
     temp_.clear();
-    if (sync) {
-        // The rename itself must reach the disk too.
-        std::string dir = DirectoryPart(target_);
-        Fd d(::open(dir.empty() ? "." : dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-        if (d.get() >= 0) ::fsync(d.get());
-    }
     return true;
 }
 
