@@ -5,6 +5,7 @@
 #include "build/build.h"
 #include "platform/files.h"
 #include "project/project.h"
+#include "project/project_dump.h"
 #include "project/project_file.h"
 #include "project/projects_table.h"
 #include "project/run_program.h"
@@ -14,24 +15,11 @@
 namespace velt {
 
 int RunBuildCommand(const std::string& root, const std::string& name, std::ostream& out) {
+    // The tools are found under the root while the project loads, as in the program.
     static std::string dir;
     dir = platform::ResolveName(platform::MakeAbsolute(root));
-    if (!platform::IsDirectory(dir)) {
-        std::cerr << FormatText("Directory %s doesn't exist", root.c_str()) << '\n';
-        return 1;
-    }
-    SetProjectsRoot(dir);
     SetProgramRoot(&dir);
-    if (!ReadProjectsTable(false)) {
-        std::cerr << "velt-cli: cannot read " << ProjectsTableFile() << '\n';
-        return 1;
-    }
-    SetCurrentProjectName(name);
-    if (!LoadProject()) {
-        std::cerr << "velt-cli: no project " << name << " in " << ProjectsTableFile() << '\n';
-        return 1;
-    }
-    LoadProjectFileList();
+    if (!LoadProjectForTool(root, name)) return 1;
     InstallBuild();
     FrameOutputPane().Clear(kBuildPage);
     MakeCommand();

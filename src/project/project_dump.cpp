@@ -19,24 +19,29 @@ void Print(std::ostream& out, const ProjectKeyValues& keys) {
 
 }  // namespace
 
-int RunProjectCommand(const std::string& root, const std::string& name, bool resave,
-                      std::ostream& out) {
+std::optional<std::string> LoadProjectForTool(const std::string& root, const std::string& name) {
     const std::string dir = platform::ResolveName(platform::MakeAbsolute(root));
     if (!platform::IsDirectory(dir)) {
         std::cerr << FormatText("Directory %s doesn't exist", root.c_str()) << '\n';
-        return 1;
+        return std::nullopt;
     }
     SetProjectsRoot(dir);
     if (!ReadProjectsTable(false)) {
         std::cerr << "velt-cli: cannot read " << ProjectsTableFile() << '\n';
-        return 1;
+        return std::nullopt;
     }
     SetCurrentProjectName(name);
     if (!LoadProject()) {
         std::cerr << "velt-cli: no project " << name << " in " << ProjectsTableFile() << '\n';
-        return 1;
+        return std::nullopt;
     }
     LoadProjectFileList();
+    return dir;
+}
+
+int RunProjectCommand(const std::string& root, const std::string& name, bool resave,
+                      std::ostream& out) {
+    if (!LoadProjectForTool(root, name)) return 1;
 
     const Project& p = CurrentProject();
     const GlobalSettings& settings = ProjectSettings();

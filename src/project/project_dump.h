@@ -2,6 +2,7 @@
 #pragma once
 
 #include <iosfwd>
+#include <optional>
 #include <string>
 
 namespace velt {
@@ -13,5 +14,11 @@ namespace velt {
 // code: 1 when ROOT is not a directory, the name is not in its table, or the save failed.
 int RunProjectCommand(const std::string& root, const std::string& name, bool resave,
                       std::ostream& out);
+
+// What the command-line tools do first: makes ROOT (absolute, its spelling on disk) the
+// projects root and loads NAME with its file list as the current project. The root's
+// directory; nothing, with the reason on standard error, when ROOT is not a directory, its
+// table cannot be read or NAME is not in it.
+std::optional<std::string> LoadProjectForTool(const std::string& root, const std::string& name);
 
 }  // namespace velt
