@@ -63,10 +63,19 @@ constexpr std::size_t kMaxDiagnosticsLine = 1400;
 constexpr char kUndefinedReference[] = "undefined reference to";
 constexpr std::size_t kToolLineLimit = 300;
 constexpr std::size_t kToolPiece = 150;
+// A stop request reaches the tools only as the reply to their next message, and a tool busy
+// compiling, or one that never reports, would not hear it: a build still running this long
+// after the request has its process group asked to end, and ended soon after that.
+constexpr std::int64_t kStopGraceMs = 250;
+constexpr std::int64_t kStopForceMs = 600;
+constexpr int kStopPollMs = 25;
 
 struct Build {
     std::atomic<int> state{kBuildIdle};
     std::atomic<bool> stop{false};
+    // When the running build was asked to stop (steady clock, ms); 0: it was not. Unlike
+    // `stop` it is not cleared by the reply to a tool.
+    std::atomic<std::int64_t> stopAskedAt{0};
     std::atomic<int> returnCode{0};
     std::atomic<std::int64_t> milliseconds{0};
     std::thread worker;
@@ -84,6 +93,12 @@ struct Build {
 Build& B() {
     static Build build;
     return build;
+}
+
+std::int64_t NowMs() {
+    return std::chrono::duration_cast<std::chrono::milliseconds>(
+               std::chrono::steady_clock::now().time_since_epoch())
+        .count();
 }
 
 void Post(std::function<void()> event) {
@@ -136,30 +151,6 @@ bool IsCSource(const Document* doc) {
     return name.size() > 2 && name.compare(name.size() - 2, 2, ".c") == 0;
 }
 
-// The "Modified files" question: false when the user cancelled or a save failed.
-bool OfferModifiedFiles() {
-    DocumentHost& docs = CurrentDocuments();
-    const std::vector<DocumentSummary> all = docs.Documents();
-    std::vector<std::size_t> indices;
-    std::vector<std::string> names;
-    for (std::size_t i = 0; i < all.size(); ++i) {
-        if (!all[i].modified || all[i].internalBuffer) continue;
-        indices.push_back(i);
-        names.push_back(all[i].name);
-    }
-    if (names.empty()) return true;
-    switch (CurrentUi().AskModifiedFiles(names)) {
-        case kIdYes:
-            for (std::size_t index : indices)
-                if (!docs.SaveDocument(index)) return false;
-            return true;
-        case kIdNo:
-            return true;
-        default:
-            return false;
-    }
-}
-
 // ---- The worker
 
 struct WorkOrder {
@@ -186,6 +177,7 @@ void RunWorker(WorkOrder order) {
         }
         b.state = kBuildIdle;
         b.stop = false;
+        b.stopAskedAt = 0;
     };
 
     if (order.checkMakeDir && !pf::IsDirectory(pf::ResolveName(order.makeDir))) {
@@ -229,8 +221,21 @@ void RunWorker(WorkOrder order) {
     options.hidden = true;
     options.stderrFile = order.errorFile;
     const auto start = std::chrono::steady_clock::now();
-    const int rc = pf::RunAndWait(order.command, options);
-    const bool ran = rc != -1;
+    pf::ChildProcess child;
+    const bool ran = child.Start(order.command, options);
+    int rc = -1;
+    bool asked = false;
+    while (ran && !child.Wait(kStopPollMs, rc)) {
+        const std::int64_t at = b.stopAskedAt;
+        if (at == 0) continue;
+        const std::int64_t waited = NowMs() - at;
+        if (waited >= kStopForceMs) {
+            child.EndGroup(true);
+        } else if (waited >= kStopGraceMs && !asked) {
+            child.EndGroup(false);
+            asked = true;
+        }
+    }
     if (ran) {
         b.milliseconds = std::chrono::duration_cast<std::chrono::milliseconds>(
                              std::chrono::steady_clock::now() - start)
@@ -325,9 +330,11 @@ void MakeCommand() {
     }
     if (B().state == kBuildRunning) {
         B().stop = true;
+        std::int64_t none = 0;
+        B().stopAskedAt.compare_exchange_strong(none, NowMs());
         return;
     }
-    if (!OfferModifiedFiles()) return;
+    if (!OfferModifiedDocuments()) return;
 
     Project& p = CurrentProject();
     const std::string previous = pf::CurrentDirectory();
@@ -381,6 +388,7 @@ bool StartBuild() {
     order.checkMakeDir = !eiffel;
     order.menuTextAfter = "";  // back to CompileMenuText()
     // The worker owns the state from here on; set now so that a second Make sees it at once.
+    B().stopAskedAt = 0;
     B().state = kBuildRunning;
     try {
         B().worker = std::thread(RunWorker, std::move(order));
@@ -586,11 +594,13 @@ void ShowBuildResults() {
                               [](std::size_t index, const std::string&) { JumpToBuildLine(index); });
     Project& p = CurrentProject();
     std::string bytes;
+    // Reading stops after kMaxDiagnostics characters, so one more tells a file too big; a
+    // file of any size is never read whole on this thread.
     std::string name = Against(B().startDirectory, p.errorFile);
-    bool opened = pf::ReadWholeFile(pf::ResolveName(name), bytes);
+    bool opened = pf::ReadFileHead(pf::ResolveName(name), kMaxDiagnostics + 1, bytes);
     if (!opened) {
         name = pf::JoinPath(MakeDirOf(p), p.errorFile);
-        opened = pf::ReadWholeFile(pf::ResolveName(name), bytes);
+        opened = pf::ReadFileHead(pf::ResolveName(name), kMaxDiagnostics + 1, bytes);
     }
     const double seconds = static_cast<double>(B().milliseconds.load()) / 1000.0;
     if (!opened) {
@@ -723,7 +733,8 @@ std::int64_t HandleToolMessage(const std::string& text) {
     if (overflow) ShowMessage("Overflow reading error message");
     if (!lines.empty()) {
         OutputPane& pane = FrameOutputPane();
-        for (const std::string& l : lines) pane.Append(kBuildPage, l.empty() ? "\n" : l);
+        // Wrapped like every line of the list.
+        for (const std::string& l : lines) AddBuildLine(l);
         const std::size_t count = pane.Lines(kBuildPage).size();
         if (count > 0) pane.SelectLine(kBuildPage, count - 1);
         CurrentUi().OutputPaneChanged(kBuildPage);
@@ -789,6 +800,7 @@ void ResetBuild() {
     }
     B().state = kBuildIdle;
     B().stop = false;
+    B().stopAskedAt = 0;
     B().returnCode = 0;
     B().milliseconds = 0;
 }

@@ -25,9 +25,7 @@ bool DebugSessionRunning() {
     return gDebugSessionRunning;
 }
 
-CloseDecision ConfirmClose() {
-    if (gDebugSessionRunning && !AskYesNoId(kCloseDebugSessionQuestion)) return CloseDecision::Veto;
-
+bool OfferModifiedDocuments() {
     DocumentHost& docs = CurrentDocuments();
     const std::vector<DocumentSummary> all = docs.Documents();
     std::vector<std::size_t> indices;
@@ -37,19 +35,24 @@ CloseDecision ConfirmClose() {
         indices.push_back(i);
         names.push_back(all[i].name);
     }
-    if (names.empty()) return CloseDecision::Proceed;
+    if (names.empty()) return true;
 
     switch (CurrentUi().AskModifiedFiles(names)) {
         case kIdYes:
             for (std::size_t index : indices)
-                if (!docs.SaveDocument(index)) return CloseDecision::Veto;
-            return CloseDecision::Proceed;
+                if (!docs.SaveDocument(index)) return false;
+            return true;
         case kIdNo:
-            return CloseDecision::Proceed;
+            return true;
         default:
             // Cancel, and anything a front end might answer by mistake: nothing is lost.
-            return CloseDecision::Veto;
+            return false;
     }
+}
+
+CloseDecision ConfirmClose() {
+    if (gDebugSessionRunning && !AskYesNoId(kCloseDebugSessionQuestion)) return CloseDecision::Veto;
+    return OfferModifiedDocuments() ? CloseDecision::Proceed : CloseDecision::Veto;
 }
 
 }  // namespace velt

@@ -21,4 +21,8 @@ enum class CloseDecision {
 // first save that fails vetoes (the editor has said why; the rest stay unsaved).
 CloseDecision ConfirmClose();
 
+// The second half of ConfirmClose, for the commands that offer the modified documents first
+// (Make, New project): true to go on.
+bool OfferModifiedDocuments();
+
 }  // namespace velt
