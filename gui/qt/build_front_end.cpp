@@ -1,4 +1,5 @@
 #include "build_front_end.h"
+#include "qt_text.h"
 
 #include <QApplication>
 #include <QDialog>
@@ -18,11 +19,9 @@
 #include "shell/output_pane.h"
 
 namespace velt::gui {
+
 namespace {
 
-QString Q(const std::string& s) {
-    return QString::fromLocal8Bit(s.data(), static_cast<qsizetype>(s.size()));
-}
 
 QWidget* Owner() {
     return QApplication::activeWindow();

@@ -1,4 +1,5 @@
 #include "build_pages.h"
+#include "qt_text.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -21,12 +22,6 @@ namespace velt::gui {
 
 namespace {
 
-QString Q(const std::string& s) {
-    return QString::fromLocal8Bit(s.data(), static_cast<qsizetype>(s.size()));
-}
-std::string S(const QString& s) {
-    return s.toLocal8Bit().toStdString();
-}
 
 QCheckBox* Box(QLayout* layout, const char* text, const char* name, bool checked) {
     auto* box = new QCheckBox(text);

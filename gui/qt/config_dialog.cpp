@@ -1,4 +1,5 @@
 #include "config_dialog.h"
+#include "qt_text.h"
 
 #include <QButtonGroup>
 #include <QCheckBox>
@@ -38,13 +39,6 @@ namespace velt::gui {
 
 namespace {
 
-// Settings hold the system's 8-bit texts; the message boxes convert the same way.
-QString Q(const std::string& s) {
-    return QString::fromLocal8Bit(s.data(), static_cast<qsizetype>(s.size()));
-}
-std::string S(const QString& s) {
-    return s.toLocal8Bit().toStdString();
-}
 
 QString PageObjectName(ConfigPageId id) {
     QString title = Q(ConfigPageTitle(id, SheetState{}));

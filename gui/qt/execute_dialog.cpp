@@ -1,4 +1,5 @@
 #include "execute_dialog.h"
+#include "qt_text.h"
 
 #include <QDialogButtonBox>
 #include <QFileDialog>
@@ -18,12 +19,6 @@ namespace {
 
 QPointer<QWidget> gExecuteFrame;
 
-QString Q(const std::string& s) {
-    return QString::fromLocal8Bit(s.data(), static_cast<qsizetype>(s.size()));
-}
-std::string S(const QString& s) {
-    return s.toLocal8Bit().toStdString();
-}
 
 }  // namespace
 

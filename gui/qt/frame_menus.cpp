@@ -1,4 +1,5 @@
 #include "frame_menus.h"
+#include "qt_text.h"
 
 #include <QAction>
 #include <QMenu>
@@ -8,11 +9,9 @@
 #include "shell/status_pane.h"
 
 namespace velt::gui {
+
 namespace {
 
-QString Q(const std::string& s) {
-    return QString::fromLocal8Bit(s.data(), static_cast<qsizetype>(s.size()));
-}
 
 constexpr char kCommandProperty[] = "veltCommand";
 

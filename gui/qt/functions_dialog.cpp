@@ -1,4 +1,5 @@
 #include "functions_dialog.h"
+#include "qt_text.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -10,13 +11,11 @@
 #include <QVBoxLayout>
 
 namespace velt::gui {
+
 namespace {
 
 QPointer<QWidget> gFunctionsFrame;
 
-QString Q(const std::string& s) {
-    return QString::fromLocal8Bit(s.data(), static_cast<qsizetype>(s.size()));
-}
 
 }  // namespace
 

@@ -1,4 +1,5 @@
 #include "grep_dialog.h"
+#include "qt_text.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -14,14 +15,9 @@
 #include <QVBoxLayout>
 
 namespace velt::gui {
+
 namespace {
 
-QString Q(const std::string& s) {
-    return QString::fromLocal8Bit(s.data(), static_cast<qsizetype>(s.size()));
-}
-std::string S(const QString& s) {
-    return s.toLocal8Bit().toStdString();
-}
 
 // How often a running search is asked for its progress.
 constexpr int kPollMs = 100;

@@ -10,6 +10,7 @@
 #include "frame_startup.h"
 #include "main_window.h"
 #include "project/makefile.h"
+#include "project/new_project.h"
 #include "project/project_commands.h"
 #include "project/utilities.h"
 #include "qt_ui.h"
@@ -45,6 +46,7 @@ int main(int argc, char** argv) {
     velt::InstallEditor(st.settings);
     velt::InstallUtilities(st.root);
     velt::InstallProjects(st.settings, &st.options);
+    velt::InstallProjectCreation();
     velt::InstallMakefileCommands();
     velt::gui::InstallBuildFrontEnd(
         [&st](std::string& text) { return st.instance.block().ReadText(text); });
@@ -60,6 +62,8 @@ int main(int argc, char** argv) {
         }
         velt::RunShutdown(st, hooks);
     }
+    // Quitting ends a running build rather than waiting for all of it.
+    velt::StopBuild();
     velt::WaitForBuild();
     velt::gui::UninstallBuildFrontEnd();
     velt::SetUi(nullptr);

@@ -1,4 +1,5 @@
 #include "main_window.h"
+#include "qt_text.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -33,6 +34,7 @@
 #include "frame_menus.h"
 #include "functions_dialog.h"
 #include "grep_dialog.h"
+#include "new_project_dialogs.h"
 #include "output_pane_widget.h"
 #include "project/project.h"
 #include "project/project_menu.h"
@@ -53,11 +55,9 @@
 #include "version.h"
 
 namespace velt::gui {
+
 namespace {
 
-QString Q(const std::string& s) {
-    return QString::fromLocal8Bit(s.data(), static_cast<qsizetype>(s.size()));
-}
 
 // The output pane's rows when OutputWndHeight does not say.
 constexpr int kDefaultOutputRows = 8;
@@ -155,6 +155,7 @@ MainWindow::MainWindow(StartupState* state, QWidget* parent)
         this);
     keys_ = new FrameKeys(this, output_);
     InstallProjectWindows(this);
+    InstallNewProjectWindows(this);
 
     // Coming back from another program: the clipboard may hold new text for the block
     // buffer, and the open files may have changed on disk. Leaving: the block buffer goes
@@ -181,6 +182,7 @@ MainWindow::~MainWindow() {
     UninstallExecuteDialog(this);
     UninstallMakefileFrontEnd();
     UninstallProjectWindows(this);
+    UninstallNewProjectWindows(this);
     // Another frame made since (a test's) keeps its source.
     if (gStateFrame == this) {
         FrameCommands().SetStateSource(nullptr);

@@ -1,4 +1,5 @@
 #include "output_pane_widget.h"
+#include "qt_text.h"
 
 #include <QClipboard>
 #include <QGuiApplication>
@@ -10,11 +11,9 @@
 #include "shell/shortcuts.h"
 
 namespace velt::gui {
+
 namespace {
 
-QString Q(const std::string& s) {
-    return QString::fromLocal8Bit(s.data(), static_cast<qsizetype>(s.size()));
-}
 
 // A tab shows its page's name as it stands ("build", "search").
 QString TabLabel(const std::string& page) { return Q(page); }

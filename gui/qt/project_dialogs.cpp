@@ -1,4 +1,5 @@
 #include "project_dialogs.h"
+#include "qt_text.h"
 
 #include <QCheckBox>
 #include <QDialogButtonBox>
@@ -28,12 +29,6 @@ namespace {
 
 QPointer<MainWindow> gProjectFrame;
 
-QString Q(const std::string& s) {
-    return QString::fromLocal8Bit(s.data(), static_cast<qsizetype>(s.size()));
-}
-std::string S(const QString& s) {
-    return s.toLocal8Bit().toStdString();
-}
 
 // The frame's title without a project.
 constexpr char kPlainTitle[] = "Velt";

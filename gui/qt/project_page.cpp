@@ -1,4 +1,5 @@
 #include "project_page.h"
+#include "qt_text.h"
 
 #include <QFormLayout>
 #include <QLabel>
@@ -12,12 +13,6 @@ namespace velt::gui {
 
 namespace {
 
-QString Q(const std::string& s) {
-    return QString::fromLocal8Bit(s.data(), static_cast<qsizetype>(s.size()));
-}
-std::string S(const QString& s) {
-    return s.toLocal8Bit().toStdString();
-}
 
 QLabel* Note(const char* text) {
     auto* note = new QLabel(text);

@@ -1,4 +1,5 @@
 #include "qt_ui.h"
+#include "qt_text.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -25,13 +26,6 @@
 #include "name_list_question.h"
 
 namespace velt::gui {
-namespace {
-
-QString Q(const std::string& s) {
-    return QString::fromLocal8Bit(s.data(), static_cast<qsizetype>(s.size()));
-}
-
-}  // namespace
 
 int QtUi::MessageBox(const std::string& text, const std::string& caption, unsigned style,
                      BoxOwner owner) {

@@ -1,4 +1,5 @@
 #include "search_dialogs.h"
+#include "qt_text.h"
 
 #include <QApplication>
 #include <QButtonGroup>
@@ -21,15 +22,9 @@
 #include "main_window.h"
 
 namespace velt::gui {
+
 namespace {
 
-// The search texts are the system's 8-bit texts, as everywhere in the editor.
-QString Q(const std::string& s) {
-    return QString::fromLocal8Bit(s.data(), static_cast<qsizetype>(s.size()));
-}
-std::string S(const QString& s) {
-    return s.toLocal8Bit().toStdString();
-}
 
 // The text fields take no more than the search record keeps.
 constexpr int kFieldMax = static_cast<int>(kSearchTextMax);

@@ -1,4 +1,5 @@
 #include "status_pane_widget.h"
+#include "qt_text.h"
 
 #include <QHBoxLayout>
 #include <QLabel>
@@ -6,13 +7,6 @@
 #include "shell/status_pane.h"
 
 namespace velt::gui {
-namespace {
-
-QString Q(const std::string& s) {
-    return QString::fromLocal8Bit(s.data(), static_cast<qsizetype>(s.size()));
-}
-
-}  // namespace
 
 StatusPaneWidget::StatusPaneWidget(QWidget* parent) : QFrame(parent) {
     setObjectName("VeltOutput");  // the pane's window class name

@@ -1,4 +1,5 @@
 #include "utilities_page.h"
+#include "qt_text.h"
 
 #include <QFormLayout>
 #include <QHBoxLayout>
@@ -11,17 +12,6 @@
 #include "project/utilities.h"
 
 namespace velt::gui {
-
-namespace {
-
-QString Q(const std::string& s) {
-    return QString::fromLocal8Bit(s.data(), static_cast<qsizetype>(s.size()));
-}
-std::string S(const QString& s) {
-    return s.toLocal8Bit().toStdString();
-}
-
-}  // namespace
 
 UtilitiesPageWidget::UtilitiesPageWidget(UtilitiesPage& page, QWidget* parent)
     : ConfigPageWidget(parent), page_(page) {

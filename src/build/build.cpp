@@ -224,16 +224,17 @@ void RunWorker(WorkOrder order) {
     pf::ChildProcess child;
     const bool ran = child.Start(order.command, options);
     int rc = -1;
-    bool asked = false;
+    int ending = 0;  // 1: the group was asked to end, 2: made to
     while (ran && !child.Wait(kStopPollMs, rc)) {
         const std::int64_t at = b.stopAskedAt;
         if (at == 0) continue;
         const std::int64_t waited = NowMs() - at;
-        if (waited >= kStopForceMs) {
+        if (waited >= kStopForceMs && ending < 2) {
             child.EndGroup(true);
-        } else if (waited >= kStopGraceMs && !asked) {
+            ending = 2;
+        } else if (waited >= kStopGraceMs && ending < 1) {
             child.EndGroup(false);
-            asked = true;
+            ending = 1;
         }
     }
     if (ran) {
@@ -329,9 +330,7 @@ void MakeCommand() {
         return;
     }
     if (B().state == kBuildRunning) {
-        B().stop = true;
-        std::int64_t none = 0;
-        B().stopAskedAt.compare_exchange_strong(none, NowMs());
+        StopBuild();
         return;
     }
     if (!OfferModifiedDocuments()) return;
@@ -539,6 +538,13 @@ void PumpBuildEvents() {
         event();
     }
     JoinFinishedWorker();
+}
+
+void StopBuild() {
+    if (B().state != kBuildRunning) return;
+    B().stop = true;
+    std::int64_t none = 0;
+    B().stopAskedAt.compare_exchange_strong(none, NowMs());
 }
 
 void WaitForBuild() {

@@ -106,6 +106,9 @@ bool TargetUpToDateCheck();
 
 // Handles what the worker queued (results, boxes, output lines). User-interface thread.
 void PumpBuildEvents();
+// Asks a running build to stop, as a second Make does: the tools are told, and make's
+// process group is ended when it does not stop by itself.
+void StopBuild();
 // Waits until the build thread has ended, handling its queued events (headless callers).
 void WaitForBuild();
 

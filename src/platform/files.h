@@ -71,6 +71,9 @@ std::string TempDirectory();
 // never a torn one; the old file's permission bits are kept and a read-only file is refused.
 // With `sync` the data is flushed to the device before the rename.
 bool ReadWholeFile(const std::string& path, std::string& out);
+// At most the first `limit` bytes of a regular file, for readers that stop at a size anyway;
+// false when it is not a regular file or cannot be read. Never waits for a writer.
+bool ReadFileHead(const std::string& path, std::size_t limit, std::string& out);
 bool ReplaceFileAtomically(const std::string& path, std::string_view data, bool sync);
 
 // The same replacement written piece by piece, for contents too large to hold twice:
@@ -95,6 +98,8 @@ class FileReplacement {
     std::string target_;
     std::string temp_;
     int fd_ = -1;
+    unsigned long long written_ = 0;  // bytes written so far
+    unsigned long long started_ = 0;  // bytes whose write-back has been started
     bool exists_ = false;
     unsigned mode_ = 0;
     unsigned uid_ = 0;

@@ -28,6 +28,31 @@ int RunAndWait(const std::string& commandLine, const RunOptions& options = {});
 // not start.
 bool StartDetached(const std::string& commandLine, const RunOptions& options = {});
 
+// A started program that its starter waits for and may end, with everything it started in
+// its process group. Start it with newProcessGroup, or ending it reaches its starter's group.
+// Waited for from one thread; it must be waited for until it ended before it is destroyed.
+class ChildProcess {
+  public:
+    ChildProcess() = default;
+    ~ChildProcess();
+    ChildProcess(const ChildProcess&) = delete;
+    ChildProcess& operator=(const ChildProcess&) = delete;
+
+    // False when the program could not start.
+    bool Start(const std::string& commandLine, const RunOptions& options);
+    // Waits up to `timeoutMs` milliseconds (negative: without limit). True when the program
+    // has ended, with its exit code in `exitCode` (128 + the signal number when it died of a
+    // signal). After EndGroup, what is left of its group when it ends is killed.
+    bool Wait(int timeoutMs, int& exitCode);
+    // Asks the program's process group to end (SIGTERM), or makes it (SIGKILL) with `force`.
+    void EndGroup(bool force);
+
+  private:
+    int pid_ = -1;
+    int pidfd_ = -1;  // readable when the program ended; -1 where the system has none
+    bool groupEnded_ = false;
+};
+
 // Finds the program the first argument names: a name with a separator is resolved as a path
 // (letter case ignored), otherwise the PATH is searched; a name without an extension that is
 // not found is tried again with ".exe" appended. Empty when not found.

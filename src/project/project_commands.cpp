@@ -299,6 +299,10 @@ bool CloseCurrentProject() {
     return true;
 }
 
+void MarkProjectOpened() {
+    State().opened = ProjectIsOpen();
+}
+
 bool EraseProject(const std::string& name) {
     if (name.empty()) return false;
     if (CurrentProject().name == name && !CloseCurrentProject()) return false;

@@ -53,6 +53,10 @@ bool OpenProjectByName(const std::string& name);
 // is open afterwards.
 bool CloseCurrentProject();
 
+// The open project was made in this session (a new project): from now on closing it asks
+// about the modified files and saves it, as for a project opened with Open.
+void MarkProjectOpened();
+
 // Erases `name` from the projects table (its project file stays); the open project is
 // closed first, and a refused close erases nothing. True when the name was removed.
 bool EraseProject(const std::string& name);

@@ -415,6 +415,31 @@ bool ReadWholeFile(const std::string& path, std::string& out) {
     }
 }
 
+bool ReadFileHead(const std::string& path, std::size_t limit, std::string& out) {
+    out.clear();
+    // O_NONBLOCK: a pipe or device by that name must not hold the caller.
+    Fd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
+    if (fd.get() < 0) return false;
+    struct stat st;
+    if (::fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode)) return false;
+    out.resize(std::min<std::size_t>(limit, static_cast<std::size_t>(st.st_size)));
+    std::size_t have = 0;
+    // The file may still grow or shrink while it is read.
+    while (have < limit) {
+        if (have == out.size()) out.resize(std::min(limit, have + 65536));
+        const ssize_t n = ::read(fd.get(), out.data() + have, out.size() - have);
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            out.clear();
+            return false;
+        }
+        if (n == 0) break;
+        have += static_cast<std::size_t>(n);
+    }
+    out.resize(have);
+    return true;
+}
+
 // A read-only target is refused: replacing it by rename would ignore the attribute, which
 // the host call this stands in for does not.
 bool ReplaceFileAtomically(const std::string& path, std::string_view data, bool sync) {
@@ -440,6 +465,7 @@ bool FileReplacement::Begin(const std::string& path) {
         uid_ = old.st_uid;
         gid_ = old.st_gid;
     }
+    written_ = started_ = 0;
     fd_ = OpenTempBeside(target_, temp_);
     if (fd_ < 0) temp_.clear();
     return fd_ >= 0;
@@ -447,9 +473,20 @@ bool FileReplacement::Begin(const std::string& path) {
 
 bool FileReplacement::Write(std::string_view data) {
     if (fd_ < 0) return false;
-    if (WriteAll(fd_, data)) return true;
-    Abort();
-    return false;
+    if (!WriteAll(fd_, data)) {
+        Abort();
+        return false;
+    }
+    // Start writing a large file out while the rest is produced, so that the sync at the
+    // end has little left to wait for.
+    constexpr unsigned long long kWriteBackStep = 1u << 20;
+    written_ += data.size();
+    if (written_ - started_ >= kWriteBackStep) {
+        (void)::sync_file_range(fd_, static_cast<off_t>(started_),
+                                static_cast<off_t>(written_ - started_), SYNC_FILE_RANGE_WRITE);
+        started_ = written_;
+    }
+    return true;
 }
 
 bool FileReplacement::Commit(bool sync) {

@@ -1,14 +1,18 @@
 #include "platform/process.h"
 
 #include <fcntl.h>
+#include <poll.h>
 #include <signal.h>
 #include <spawn.h>
 #include <sys/stat.h>
+#include <sys/syscall.h>
 #include <sys/types.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <chrono>
 #include <cstdlib>
 #include <thread>
 
@@ -208,6 +212,71 @@ bool StartDetached(const std::string& commandLine, const RunOptions& options) {
     // otherwise it would stay a zombie as long as we run.
     std::thread([pid] { WaitForExit(pid); }).detach();
     return true;
+}
+
+ChildProcess::~ChildProcess() {
+    if (pidfd_ >= 0) ::close(pidfd_);
+}
+
+bool ChildProcess::Start(const std::string& commandLine, const RunOptions& options) {
+    if (pid_ > 0) return false;
+    const pid_t pid = Spawn(commandLine, options, false);
+    if (pid < 0) return false;
+    pid_ = pid;
+    groupEnded_ = false;
+#ifdef SYS_pidfd_open
+    // Without it (older kernels) Wait polls.
+    pidfd_ = static_cast<int>(::syscall(SYS_pidfd_open, pid, 0));
+#endif
+    return true;
+}
+
+bool ChildProcess::Wait(int timeoutMs, int& exitCode) {
+    if (pid_ <= 0) {
+        exitCode = -1;
+        return true;
+    }
+    using Clock = std::chrono::steady_clock;
+    const Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
+    for (;;) {
+        siginfo_t info{};
+        // WNOWAIT leaves the ended program unreaped: its pid, and so its group's id, cannot
+        // be given to another process while what is left of the group is killed below.
+        const int r = ::waitid(P_PID, static_cast<id_t>(pid_), &info, WEXITED | WNOHANG | WNOWAIT);
+        if (r < 0 && errno == EINTR) continue;
+        if (r < 0) {
+            exitCode = -1;
+            pid_ = -1;
+            return true;
+        }
+        if (info.si_pid == pid_) break;
+        int wait = -1;
+        if (timeoutMs >= 0) {
+            const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+                                  deadline - Clock::now()).count();
+            if (left <= 0) return false;
+            wait = static_cast<int>(left);
+        }
+        if (pidfd_ >= 0) {
+            pollfd p{pidfd_, POLLIN, 0};
+            ::poll(&p, 1, wait);
+        } else {
+            std::this_thread::sleep_for(
+                std::chrono::milliseconds(wait < 0 ? 10 : std::min(wait, 10)));
+        }
+    }
+    if (groupEnded_) ::kill(-pid_, SIGKILL);
+    exitCode = WaitForExit(pid_);
+    pid_ = -1;
+    if (pidfd_ >= 0) ::close(pidfd_);
+    pidfd_ = -1;
+    return true;
+}
+
+void ChildProcess::EndGroup(bool force) {
+    if (pid_ <= 0) return;
+    ::kill(-pid_, force ? SIGKILL : SIGTERM);
+    groupEnded_ = true;
 }
 
 std::string FindProgram(const std::string& name) {
