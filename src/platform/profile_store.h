@@ -83,6 +83,20 @@ std::vector<std::string> ProfileKeys(const std::string& path, std::string_view s
 // the time resolution of the file system).
 void ProfileForgetCache();
 
+// While a reading of a file is alive, reads of that file use the text it had when the reading
+// began instead of checking the disk again for each key: one consistent picture of a file
+// read key by key, and one look at the disk instead of hundreds. Writes still see the disk.
+class ProfileReading {
+  public:
+    explicit ProfileReading(const std::string& path);
+    ~ProfileReading();
+    ProfileReading(const ProfileReading&) = delete;
+    ProfileReading& operator=(const ProfileReading&) = delete;
+
+  private:
+    std::string path_;
+};
+
 // While a batch for a file is alive, writes to that file change only the cached text; the
 // file is replaced once, atomically, by Commit (or the destructor). When the file cannot be
 // written, the batch knows it from the start and every write in it returns false, so a

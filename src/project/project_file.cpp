@@ -49,7 +49,7 @@ int ClampInt(long v) {
 class SectionReader {
   public:
     SectionReader(std::string file, std::string section)
-        : file_(std::move(file)), section_(std::move(section)) {}
+        : file_(std::move(file)), section_(std::move(section)), reading_(file_) {}
 
     std::optional<std::string> Text(std::string_view key) const {
         std::string v = pf::ProfileGetString(file_, section_, key, kMissing);
@@ -65,6 +65,7 @@ class SectionReader {
   private:
     std::string file_;
     std::string section_;
+    pf::ProfileReading reading_;  // one look at the disk for all the keys
 };
 
 bool IsBlank(char c) {

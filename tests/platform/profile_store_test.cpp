@@ -320,6 +320,30 @@ TEST_F(ProfileFileTest, SeesChangesMadeByOtherPrograms) {
     EXPECT_EQ(ProfileGetString(path, "s", "k", "gone"), "gone");
 }
 
+TEST_F(ProfileFileTest, AReadingSeesOnePictureAndWritesStillSeeTheDisk) {
+    std::string path = dir.Write("r.ini", "[s]\nk=one\nj=1\n");
+    {
+        ProfileReading reading(path);
+        ReplaceBehindOurBack("r.ini", "[s]\nk=two\nj=2\n");
+        // Every key of the reading comes from the file as it was when the reading began.
+        EXPECT_EQ(ProfileGetString(path, "s", "k", ""), "one");
+        EXPECT_EQ(ProfileGetNumber(path, "s", "j", 0), 1);
+        // A write starts from what is on disk, never from the reading's picture.
+        EXPECT_TRUE(ProfileWriteString(path, "s", "k", std::string_view("3")));
+        EXPECT_EQ(dir.Read("r.ini"), "[s]\nk=3\nj=2\n");
+    }
+    ReplaceBehindOurBack("r.ini", "[s]\nk=four\n");
+    EXPECT_EQ(ProfileGetString(path, "s", "k", ""), "four");
+    // A reading that outlives the cache leaves nothing behind: the next one works as ever.
+    {
+        ProfileReading reading(path);
+        ProfileForgetCache();
+    }
+    ProfileReading next(path);
+    ReplaceBehindOurBack("r.ini", "[s]\nk=five\n");
+    EXPECT_EQ(ProfileGetString(path, "s", "k", ""), "four");
+}
+
 TEST_F(ProfileFileTest, UnwritableFilesStayAsTheyWere) {
     std::string path = dir.Write("ro.ini", "[s]\nk=old\n");
     ASSERT_EQ(::chmod(path.c_str(), 0444), 0);

@@ -321,6 +321,7 @@ struct CachedFile {
     // An existing file that could not be read must not be overwritten with what we think
     // it holds, which is nothing.
     bool readable = true;
+    int readDepth = 0;  // live ProfileReading objects
     int batchDepth = 0;
     bool batchWritable = false;
     bool batchDirty = false;
@@ -332,9 +333,10 @@ std::map<std::string, CachedFile> gCache;
 
 // Brings the cached text up to date with the disk; one stat when nothing changed. Pending
 // batch changes are the newest state of the file and are kept.
-CachedFile& Current(const std::string& path) {
+// A write always looks at the disk, so that it never replaces what another program wrote.
+CachedFile& Current(const std::string& path, bool forWrite = false) {
     CachedFile& f = gCache[path];
-    if (f.batchDirty) return f;
+    if (f.batchDirty || (!forWrite && f.readDepth > 0 && f.loaded)) return f;
     Signature sig = Stat(path);
     if (f.loaded && sig == f.sig) return f;
     std::string bytes;
@@ -352,7 +354,7 @@ CachedFile& Current(const std::string& path) {
 template <typename Change>
 bool Write(const std::string& path, Change change) {
     std::lock_guard lock(gMutex);
-    CachedFile& f = Current(path);
+    CachedFile& f = Current(path, true);
     if (f.batchDepth > 0) {
         if (!f.batchWritable) {
             f.batchRefused = true;
@@ -373,6 +375,18 @@ bool Write(const std::string& path, Change change) {
 }
 
 }  // namespace
+
+ProfileReading::ProfileReading(const std::string& path) : path_(path) {
+    std::lock_guard lock(gMutex);
+    ++Current(path_).readDepth;
+}
+
+ProfileReading::~ProfileReading() {
+    std::lock_guard lock(gMutex);
+    // The cache may have been dropped meanwhile; then there is nothing to release.
+    auto it = gCache.find(path_);
+    if (it != gCache.end() && it->second.readDepth > 0) --it->second.readDepth;
+}
 
 std::string ProfileGetString(const std::string& path, std::string_view section,
                              std::string_view key, std::string_view def) {
