@@ -20,6 +20,7 @@
 #include "shell/compiler_root.h"
 #include "shell/dispatch.h"
 #include "shell/document_host.h"
+#include "shell/exit_questions.h"
 #include "shell/file_helpers.h"
 #include "shell/messages.h"
 #include "shell/msgbox.h"
@@ -80,30 +81,6 @@ std::string CurrentUserName() {
     for (const char* var : {"USER", "LOGNAME"})
         if (std::optional<std::string> v = pf::GetEnvironment(var); v && !v->empty()) return *v;
     return {};
-}
-
-// The "Modified files" question: false when the user cancelled or a save failed.
-bool OfferModifiedFiles() {
-    DocumentHost& docs = CurrentDocuments();
-    const std::vector<DocumentSummary> all = docs.Documents();
-    std::vector<std::size_t> indices;
-    std::vector<std::string> names;
-    for (std::size_t i = 0; i < all.size(); ++i) {
-        if (!all[i].modified || all[i].internalBuffer) continue;
-        indices.push_back(i);
-        names.push_back(all[i].name);
-    }
-    if (names.empty()) return true;
-    switch (CurrentUi().AskModifiedFiles(names)) {
-        case kIdYes:
-            for (std::size_t index : indices)
-                if (!docs.SaveDocument(index)) return false;
-            return true;
-        case kIdNo:
-            return true;
-        default:
-            return false;
-    }
 }
 
 void SetFrameTitle() {
@@ -541,7 +518,7 @@ bool MakeDefaultProject() {
 // ---- New project
 
 bool NewProjectCommand() {
-    if (!OfferModifiedFiles()) return false;
+    if (!OfferModifiedDocuments()) return false;
 
     std::string name;
     for (;;) {
@@ -561,7 +538,7 @@ bool NewProjectCommand() {
     const std::string projectDir = pf::CurrentDirectory();
 
     if (!ProjectIsOpen()) {
-        if (!OfferModifiedFiles()) {
+        if (!OfferModifiedDocuments()) {
             pf::SetCurrentDirectory(before);
             return false;
         }

@@ -12,6 +12,7 @@
 
 #include "build/build.h"
 #include "build/diagnostics.h"
+#include "build_fixture.h"
 #include "editor/document_commands.h"
 #include "platform/files.h"
 #include "platform/process.h"
@@ -36,46 +37,11 @@ long Millis(Clock::time_point since) {
         std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - since).count());
 }
 
-class BuildRobustnessTest : public ::testing::Test {
+class BuildRobustnessTest : public testing::BuildFixture {
   protected:
     void SetUp() override {
-        root = dir.path() + "/root";
-        make = dir.path() + "/obj";
-        platform::CreateDirectory(root);
-        platform::CreateDirectory(root + "/bin");
-        platform::CreateDirectory(make);
-        SetProgramRoot(&root);
-        settings.editorFlags = 0;
-        SetEditorSettings(&settings);
-        SetProjectSettings(&settings);
-        FrameOutputPane().Reset();
-        FrameStatusPane().Reset();
-        ResetBuild();
-        InstallBuild();
-        Project& p = CurrentProject();
-        ClearProject(p);
-        p.name = "hello";
-        p.exe = "hello.exe";
-        p.make = std::make_unique<MakeSettings>();
-        p.make->makeDir = make;
+        BuildFixture::SetUp();
         dir.Write("obj/makefile", "all:\n");
-    }
-    void TearDown() override {
-        WaitForBuild();
-        ResetBuild();
-        UninstallBuild();
-        ClearProject(CurrentProject());
-        gOutputLineFits = nullptr;
-        SetProgramRoot(nullptr);
-        SetEditorSettings(nullptr);
-        SetProjectSettings(nullptr);
-        FrameOutputPane().Reset();
-        FrameStatusPane().Reset();
-    }
-    std::string Script(const std::string& name, const std::string& body) {
-        const std::string path = dir.Write(name, "#!/bin/sh\n" + body);
-        chmod(path.c_str(), 0755);
-        return path;
     }
     // A make command that writes `bytes` to its error stream.
     void MakeWriting(const std::string& bytes, int exitCode = 1) {
@@ -101,15 +67,7 @@ class BuildRobustnessTest : public ::testing::Test {
         WaitForBuild();
         return took;
     }
-    const Strings& Pane() { return FrameOutputPane().Lines(kBuildPage); }
     std::string ErrorFile() const { return make + "/hello.err"; }
-
-    testing::ScriptedUi ui;
-    testing::TempDir dir;
-    testing::ScopedCurrentDirectory keepCwd;
-    GlobalSettings settings;
-    std::string root;
-    std::string make;
 };
 
 bool IsTimeLine(const std::string& line, int returnCode) {

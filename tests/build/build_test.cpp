@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "build/diagnostics.h"
+#include "build_fixture.h"
 #include "platform/files.h"
 #include "project/project.h"
 #include "project/project_file.h"
@@ -30,51 +31,13 @@ namespace {
 
 using Strings = std::vector<std::string>;
 
-class BuildTest : public ::testing::Test {
+class BuildTest : public testing::BuildFixture {
   protected:
     void SetUp() override {
-        root = dir.path() + "/root";
-        make = dir.path() + "/obj";
-        platform::CreateDirectory(root);
-        platform::CreateDirectory(root + "/bin");
+        BuildFixture::SetUp();
         platform::CreateDirectory(root + "/lib");
-        platform::CreateDirectory(make);
-        SetProgramRoot(&root);
-        settings.editorFlags = 0;
-        SetEditorSettings(&settings);
-        SetProjectSettings(&settings);
-        FrameOutputPane().Reset();
-        FrameStatusPane().Reset();
-        ResetBuild();
-        InstallBuild();
-        Project& p = CurrentProject();
-        ClearProject(p);
-        p.name = "hello";
-        p.exe = "hello.exe";
-        p.make = std::make_unique<MakeSettings>();
-        p.make->makeDir = make;
         gGenerateMakefileHook = [] { return false; };
     }
-    void TearDown() override {
-        WaitForBuild();
-        ResetBuild();
-        UninstallBuild();
-        ClearProject(CurrentProject());
-        gGenerateMakefileHook = nullptr;
-        gMissingLibrariesDialog = nullptr;
-        SetProgramRoot(nullptr);
-        SetEditorSettings(nullptr);
-        SetProjectSettings(nullptr);
-        FrameOutputPane().Reset();
-        FrameStatusPane().Reset();
-    }
-    // An executable shell script.
-    std::string Script(const std::string& name, const std::string& body) {
-        const std::string path = dir.Write(name, "#!/bin/sh\n" + body);
-        chmod(path.c_str(), 0755);
-        return path;
-    }
-    const Strings& Pane() { return FrameOutputPane().Lines(kBuildPage); }
     // Make with the makefile present, waited for.
     void MakeAndWait() {
         dir.Write("obj/makefile", "all:\n");
@@ -82,12 +45,6 @@ class BuildTest : public ::testing::Test {
         WaitForBuild();
     }
 
-    testing::ScriptedUi ui;
-    testing::TempDir dir;
-    testing::ScopedCurrentDirectory keepCwd;
-    GlobalSettings settings;
-    std::string root;
-    std::string make;
     std::string startDir = platform::CurrentDirectory();
 };
 
