@@ -1,7 +1,9 @@
 #include "platform/user_store.h"
 
 #include <gtest/gtest.h>
+#include <pwd.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <cerrno>
 #include <cstdlib>
@@ -30,6 +32,14 @@ TEST(UserStorePath, FollowsTheConfigurationDirectory) {
     ScopedEnv home("HOME", t / "home");
     ScopedEnv unset("XDG_CONFIG_HOME", std::nullopt);
     EXPECT_EQ(pf::UserStorePath(), t / "home/.config/nimra/registry.ini");
+
+    // Without HOME the user's entry of the system's user list says where home is, as the
+    // name service does.
+    ScopedEnv noHome("HOME", std::nullopt);
+    const struct passwd* pw = ::getpwuid(::getuid());
+    ASSERT_NE(pw, nullptr);
+    const std::string dir = pw->pw_dir && *pw->pw_dir ? pw->pw_dir : "/";
+    EXPECT_EQ(pf::UserStorePath(), (dir == "/" ? "" : dir) + "/.config/nimra/registry.ini");
 }
 
 TEST(UserStoreValues, WriteCreatesTheStoreAndReadsBack) {

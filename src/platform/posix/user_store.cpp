@@ -1,11 +1,12 @@
 #include "platform/user_store.h"
 
-#include <pwd.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstdlib>
+#include <string>
+#include <string_view>
 
 #include "platform/files.h"
 #include "platform/profile_store.h"
@@ -25,9 +26,35 @@ bool EqualFolded(std::string_view a, std::string_view b) {
     return true;
 }
 
+// The home directory of the user's entry in /etc/passwd ("name:x:uid:gid:gecos:home:shell"),
+// read directly: the name-service library would tie statically linked tools to the shared
+// libraries of the system they were built on.
+std::string PasswdHome(unsigned uid) {
+    std::string text;
+    if (!ReadWholeFile("/etc/passwd", text)) return {};
+    std::size_t start = 0;
+    while (start < text.size()) {
+        std::size_t end = text.find('\n', start);
+        if (end == std::string::npos) end = text.size();
+        std::string_view line(text.data() + start, end - start);
+        start = end + 1;
+        std::string_view fields[7];
+        std::size_t n = 0, from = 0;
+        while (n < 7) {
+            const std::size_t colon = line.find(':', from);
+            fields[n++] = line.substr(from, colon == std::string_view::npos ? colon : colon - from);
+            if (colon == std::string_view::npos) break;
+            from = colon + 1;
+        }
+        if (n < 6 || fields[2] != std::to_string(uid)) continue;
+        if (!fields[5].empty()) return std::string(fields[5]);
+    }
+    return {};
+}
+
 std::string HomeDirectory() {
     if (const char* h = std::getenv("HOME"); h && *h) return h;
-    if (const struct passwd* pw = ::getpwuid(::getuid()); pw && pw->pw_dir) return pw->pw_dir;
+    if (std::string home = PasswdHome(::getuid()); !home.empty()) return home;
     return "/";
 }
 
