@@ -185,6 +185,43 @@ bool Fail(std::string& message, std::string text) {
     return false;
 }
 
+// The parentheses and square brackets, which both checks count alike.
+struct Nesting {
+    Levels<kCheckKeptParens> parens;
+    int brackets = 0;
+
+    // At '(', ')', '[' or ']': false, with the problem in `message`, for a closing one that
+    // has no opening one.
+    bool Take(char c, int line, const Document& doc, std::string& message) {
+        switch (c) {
+            case '(':
+                parens.Open(line);
+                return true;
+            case ')':
+                if (parens.depth == 0)
+                    return Fail(message,
+                                FormatText("%s: too many ')' at line %d", Name(doc), line));
+                parens.Close();
+                return true;
+            case '[':
+                ++brackets;
+                return true;
+            default:
+                if (brackets == 0)
+                    return Fail(message,
+                                FormatText("%s: too many ']' at line %d", Name(doc), line));
+                --brackets;
+                return true;
+        }
+    }
+    // False, with the problem in `message`, while a parenthesis is open.
+    bool ParensClosed(const Document& doc, std::string& message) const {
+        if (parens.depth == 0) return true;
+        return Fail(message,
+                    FormatText("%s: Mismatched () after line %d", Name(doc), parens.Innermost()));
+    }
+};
+
 // "for" as a whole word, followed by a blank, a tab, '(' or the end of the line.
 bool AtForKeyword(const Reader& r) {
     if (IsIdentChar(r.Peek(-1)) || r.Peek(1) != 'o' || r.Peek(2) != 'r') return false;
@@ -253,10 +290,9 @@ bool EiffelProblem(Document& doc, std::string& message) {
 
 bool CheckC(const Document& doc, std::string& message) {
     Reader r(doc);
-    Levels<kCheckKeptParens> parens;
+    Nesting n;
     Levels<kCheckKeptBraces> braces;
     Levels<kCheckKeptConditionals> conditionals;
-    int brackets = 0;
     bool forHeader = false;
 
     while (!r.AtEnd()) {
@@ -307,31 +343,16 @@ bool CheckC(const Document& doc, std::string& message) {
                 }
                 break;
             case '(':
-                parens.Open(line);
-                r.Advance();
-                break;
             case ')':
-                if (parens.depth == 0)
-                    return Fail(message,
-                                FormatText("%s: too many ')' at line %d", Name(doc), line));
-                parens.Close();
-                if (parens.depth == 0) forHeader = false;
+            case '[':
+            case ']':
+                if (!n.Take(c, line, doc, message)) return false;
+                if (c == ')' && n.parens.depth == 0) forHeader = false;
                 r.Advance();
                 break;
             case ';':
-                if (parens.depth > 1 || (parens.depth > 0 && !forHeader))
+                if (n.parens.depth > 1 || (n.parens.depth > 0 && !forHeader))
                     return Fail(message, FormatText("%s: Syntax error line %d", Name(doc), line));
-                r.Advance();
-                break;
-            case '[':
-                ++brackets;
-                r.Advance();
-                break;
-            case ']':
-                if (brackets == 0)
-                    return Fail(message,
-                                FormatText("%s: too many ']' at line %d", Name(doc), line));
-                --brackets;
                 r.Advance();
                 break;
             case '{':
@@ -339,9 +360,7 @@ bool CheckC(const Document& doc, std::string& message) {
                 // Any brace inside parentheses is reported, also where C++ or GNU C allows
                 // one (a compound literal or lambda as an argument, "({ ... })"): that is
                 // how a ')' missing before a body is caught.
-                if (parens.depth > 0)
-                    return Fail(message, FormatText("%s: Mismatched () after line %d", Name(doc),
-                                                    parens.Innermost()));
+                if (!n.ParensClosed(doc, message)) return false;
                 if (c == '{') {
                     braces.Open(line);
                 } else {
@@ -359,9 +378,7 @@ bool CheckC(const Document& doc, std::string& message) {
     if (braces.depth > 0)
         return Fail(message,
                     FormatText("%s: mismatched { } after line %d", Name(doc), braces.Innermost()));
-    if (parens.depth > 0)
-        return Fail(message,
-                    FormatText("%s: Mismatched () after line %d", Name(doc), parens.Innermost()));
+    if (!n.ParensClosed(doc, message)) return false;
     if (conditionals.depth > 0)
         return Fail(message,
                     FormatText("#if without matching #endif line %d", conditionals.Innermost()));
@@ -370,8 +387,7 @@ bool CheckC(const Document& doc, std::string& message) {
 
 bool CheckEiffel(const Document& doc, std::string& message) {
     Reader r(doc);
-    Levels<kCheckKeptParens> parens;
-    int brackets = 0;
+    Nesting n;
 
     while (!r.AtEnd()) {
         const char c = r.Peek();
@@ -395,35 +411,17 @@ bool CheckEiffel(const Document& doc, std::string& message) {
                 SkipEiffelChar(r);
                 break;
             case '(':
-                parens.Open(line);
-                r.Advance();
-                break;
             case ')':
-                if (parens.depth == 0)
-                    return Fail(message,
-                                FormatText("%s: too many ')' at line %d", Name(doc), line));
-                parens.Close();
-                r.Advance();
-                break;
             case '[':
-                ++brackets;
-                r.Advance();
-                break;
             case ']':
-                if (brackets == 0)
-                    return Fail(message,
-                                FormatText("%s: too many ']' at line %d", Name(doc), line));
-                --brackets;
+                if (!n.Take(c, line, doc, message)) return false;
                 r.Advance();
                 break;
             default:
                 r.Advance();
         }
     }
-    if (parens.depth > 0)
-        return Fail(message,
-                    FormatText("%s: Mismatched () after line %d", Name(doc), parens.Innermost()));
-    return true;
+    return n.ParensClosed(doc, message);
 }
 
 void InstallSyntaxCheckers() {
