@@ -49,4 +49,20 @@ std::string AbsoluteNormal(const std::string& path) {
     return p.lexically_normal().string();
 }
 
+std::string Unquote(std::string text) {
+    if (text.size() >= 2 && text.front() == '"' && text.back() == '"')
+        return text.substr(1, text.size() - 2);
+    return text;
+}
+
+bool SwitchValue(const std::vector<std::string>& args, std::size_t& i, std::size_t prefix,
+                 std::string& value, std::string& error) {
+    const std::string& a = args[i];
+    value = a.substr(prefix);
+    if (value.empty() && i + 1 < args.size()) value = args[++i];
+    value = Unquote(value);
+    if (value.empty()) error = "missing value after " + a;
+    return !value.empty();
+}
+
 }  // namespace nimra

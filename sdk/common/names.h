@@ -2,8 +2,10 @@
 // in any letter case) but opened on a case-sensitive host.
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace nimra {
 
@@ -23,5 +25,14 @@ std::string ToLowerAscii(std::string text);
 
 // Absolute and without "." or ".." components, against the current directory.
 std::string AbsoluteNormal(const std::string& path);
+
+// A name written in double quotes by the makefile reaches us with its quotes when no shell
+// took them off: without them.
+std::string Unquote(std::string text);
+
+// The value of the switch args[i]: what follows its first `prefix` characters, or else the
+// next argument (then `i` moves to it), unquoted. False, with `error` set, when it is empty.
+bool SwitchValue(const std::vector<std::string>& args, std::size_t& i, std::size_t prefix,
+                 std::string& value, std::string& error);
 
 }  // namespace nimra

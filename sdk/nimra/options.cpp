@@ -6,18 +6,6 @@
 
 namespace nimra {
 
-namespace {
-
-// A directory or file name written in double quotes by the makefile reaches us with its
-// quotes when no shell took them off.
-std::string Unquote(std::string text) {
-    if (text.size() >= 2 && text.front() == '"' && text.back() == '"')
-        return text.substr(1, text.size() - 2);
-    return text;
-}
-
-}  // namespace
-
 // Switch         host compiler
 // -I<dir>        -I<dir> (also "-I dir"; '\' becomes '/', letter case resolved)
 // -D<n>[=v]      -D<n>[=v]            -U<n>   -U<n>
@@ -37,13 +25,6 @@ bool ParseCompileOptions(const std::vector<std::string>& args, CompileOptions& o
                          std::string& error) {
     for (size_t i = 0; i < args.size(); ++i) {
         const std::string& a = args[i];
-        auto valueOf = [&](size_t prefix, std::string& value) {
-            value = a.substr(prefix);
-            if (value.empty() && i + 1 < args.size()) value = args[++i];
-            value = Unquote(value);
-            if (value.empty()) error = "missing value after " + a;
-            return !value.empty();
-        };
         std::string value;
         if (a.empty()) continue;
         if (a[0] != '-') {
@@ -51,14 +32,14 @@ bool ParseCompileOptions(const std::vector<std::string>& args, CompileOptions& o
             std::replace(given.begin(), given.end(), '\\', '/');
             options.sources.push_back({given, HostPath(given)});
         } else if (a.starts_with("-I")) {
-            if (!valueOf(2, value)) return false;
+            if (!SwitchValue(args, i, 2, value, error)) return false;
             options.includeDirs.push_back(HostPath(value));
             options.hostFlags.push_back("-I" + options.includeDirs.back());
         } else if (a.starts_with("-D") || a.starts_with("-U")) {
-            if (!valueOf(2, value)) return false;
+            if (!SwitchValue(args, i, 2, value, error)) return false;
             options.hostFlags.push_back(a.substr(0, 2) + value);
         } else if (a.starts_with("-Fo")) {
-            if (!valueOf(3, value)) return false;
+            if (!SwitchValue(args, i, 3, value, error)) return false;
             options.output = HostPath(value);
         } else if (a == "-O") {
             options.hostFlags.push_back("-O2");

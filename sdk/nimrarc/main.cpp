@@ -30,12 +30,6 @@ void SayError(const std::string& file, int line, const std::string& text) {
     std::fputs(NimraLine(Severity::Error, file, line, text).c_str(), stderr);
 }
 
-std::string Unquote(std::string text) {
-    if (text.size() >= 2 && text.front() == '"' && text.back() == '"')
-        return text.substr(1, text.size() - 2);
-    return text;
-}
-
 struct RcOptions {
     std::vector<std::string> includeDirs;
     std::vector<std::string> defines;  // -D and -U switches for the preprocessor
@@ -47,13 +41,6 @@ struct RcOptions {
 bool ParseArguments(const std::vector<std::string>& args, RcOptions& o, std::string& error) {
     for (size_t i = 0; i < args.size(); ++i) {
         const std::string& a = args[i];
-        auto valueOf = [&](size_t prefix, std::string& value) {
-            value = a.substr(prefix);
-            if (value.empty() && i + 1 < args.size()) value = args[++i];
-            value = Unquote(value);
-            if (value.empty()) error = "missing value after " + a;
-            return !value.empty();
-        };
         std::string value;
         if (a.empty()) continue;
         if (a[0] != '-') {
@@ -66,13 +53,13 @@ bool ParseArguments(const std::vector<std::string>& args, RcOptions& o, std::str
                 if (c == '\\') c = '/';
             o.script = HostPath(o.given);
         } else if (a.starts_with("-I")) {
-            if (!valueOf(2, value)) return false;
+            if (!SwitchValue(args, i, 2, value, error)) return false;
             o.includeDirs.push_back(HostPath(value));
         } else if (a.starts_with("-D") || a.starts_with("-U")) {
-            if (!valueOf(2, value)) return false;
+            if (!SwitchValue(args, i, 2, value, error)) return false;
             o.defines.push_back(a.substr(0, 2) + value);
         } else if (a.starts_with("-fo") || a.starts_with("-Fo")) {
-            if (!valueOf(3, value)) return false;
+            if (!SwitchValue(args, i, 3, value, error)) return false;
             o.output = HostPath(value);
         } else if (a == "-r") {
             // "compile only": the only thing we do
