@@ -1,4 +1,5 @@
 #include "grep_dialog.h"
+#include "dialog_parts.h"
 #include "qt_text.h"
 
 #include <QApplication>
@@ -22,30 +23,6 @@ namespace {
 // How often a running search is asked for its progress.
 constexpr int kPollMs = 100;
 
-// An editable drop-down with its history, newest first.
-QComboBox* MakeHistoryBox(const char* name, const std::string& text,
-                          const std::vector<std::string>& history, std::size_t max,
-                          QWidget* parent) {
-    auto* box = new QComboBox(parent);
-    box->setObjectName(name);
-    box->setEditable(true);
-    box->setInsertPolicy(QComboBox::NoInsert);
-    box->setMaxVisibleItems(12);
-    box->setMinimumContentsLength(40);
-    box->lineEdit()->setMaxLength(static_cast<int>(max));
-    for (const std::string& earlier : history) box->addItem(Q(earlier));
-    box->setCurrentIndex(-1);
-    box->setEditText(Q(text));
-    return box;
-}
-
-QCheckBox* MakeCheck(const char* label, const char* name, bool checked, QWidget* parent) {
-    auto* check = new QCheckBox(label, parent);
-    check->setObjectName(name);
-    check->setChecked(checked);
-    return check;
-}
-
 QPointer<QWidget> gGrepFrame;
 QPointer<GrepWatcher> gWatcher;
 
@@ -63,13 +40,13 @@ GrepDialog::GrepDialog(GrepDialogRecord& record, QWidget* parent)
     auto* layout = new QVBoxLayout(this);
     auto* fields = new QGridLayout;
     expression_ = MakeHistoryBox("expression", record.expression, record.expressionHistory,
-                                 kGrepExpressionMax, this);
+                                 kGrepExpressionMax, 40, this);
     expression_->lineEdit()->selectAll();
     masks_ = new QLineEdit(Q(record.masks), this);
     masks_->setObjectName("masks");
     masks_->setMaxLength(static_cast<int>(kGrepMasksMax));
     directory_ = MakeHistoryBox("directory", record.directory, record.directoryHistory,
-                                kGrepDirectoryMax, this);
+                                kGrepDirectoryMax, 40, this);
     const std::pair<const char*, QWidget*> rows[] = {
         {"Expression to search for:", expression_},
         {"File mask: (for instance *.c)", masks_},

@@ -1,4 +1,5 @@
 #include "search_dialogs.h"
+#include "dialog_parts.h"
 #include "qt_text.h"
 
 #include <QApplication>
@@ -29,28 +30,12 @@ namespace {
 // The text fields take no more than the search record keeps.
 constexpr int kFieldMax = static_cast<int>(kSearchTextMax);
 
-// The search text with its history drop-down, newest first; the core adds to the history.
+// The search text with its history drop-down, selected so that typing replaces it.
 QComboBox* MakeTextBox(const std::string& text, const std::vector<std::string>& history,
                        QWidget* parent) {
-    auto* box = new QComboBox(parent);
-    box->setObjectName("text");
-    box->setEditable(true);
-    box->setInsertPolicy(QComboBox::NoInsert);
-    box->setMaxVisibleItems(12);
-    box->setMinimumContentsLength(32);
-    box->lineEdit()->setMaxLength(kFieldMax);
-    for (const std::string& earlier : history) box->addItem(Q(earlier));
-    box->setCurrentIndex(-1);
-    box->setEditText(Q(text));
+    QComboBox* box = MakeHistoryBox("text", text, history, kFieldMax, 32, parent);
     box->lineEdit()->selectAll();
     return box;
-}
-
-QCheckBox* MakeCheck(const char* label, const char* name, bool checked, QWidget* parent) {
-    auto* check = new QCheckBox(label, parent);
-    check->setObjectName(name);
-    check->setChecked(checked);
-    return check;
 }
 
 QRadioButton* MakeRadio(const char* label, const char* name, QWidget* parent) {
