@@ -322,20 +322,21 @@ bool LoadProjectFileList() {
     std::unordered_set<std::string> present;
     const long count = r.Number("PrjFiles", 0);
     for (long k = 1; k <= count; ++k) {
-        std::optional<std::string> v = r.Text(FormatText("File%ld", k));
+        std::optional<std::string> v = r.Text("File" + std::to_string(k));
         if (!v) break;
         std::string upper = AsciiUpper(*v);
         keyNames.push_back(upper);
         if (!upper.empty() && present.insert(upper).second) p.files.push_front(std::move(upper));
     }
     for (std::size_t k = 1; k <= keyNames.size(); ++k) {
-        const long deps = r.Number(FormatText("File%zuDependencies", k), 0);
+        const std::string key = "File" + std::to_string(k) + "Dependencies";
+        const long deps = r.Number(key, 0);
         if (deps <= 0 || keyNames[k - 1].empty()) continue;
         DependencyEntry entry;
         entry.file = keyNames[k - 1];
         std::unordered_set<std::string> seen;
         for (long j = 1; j <= deps; ++j) {
-            std::optional<std::string> v = r.Text(FormatText("File%zuDependencies%ld", k, j));
+            std::optional<std::string> v = r.Text(key + std::to_string(j));
             if (!v) break;
             if (!v->empty() && seen.insert(*v).second) entry.includes.push_front(std::move(*v));
         }

@@ -280,3 +280,24 @@ TEST(FilesPaths, NameInTheRootKeepsTheRoot) {
     EXPECT_EQ(pf::DirectoryPart("a/b/c.txt"), "a/b");
     EXPECT_EQ(pf::DirectoryPart("c.txt"), "");
 }
+
+TEST(FilesReadHead, ReadsUpToTheLimitWhateverTheSize) {
+    TempDir t;
+    // Sizes around the growth steps of the buffer and around the limit.
+    const std::size_t limit = 10001;
+    for (std::size_t size : {0u, 1u, 4095u, 4096u, 4097u, 8193u, 10000u, 10001u, 10002u, 250000u}) {
+        std::string bytes(size, '\0');
+        for (std::size_t i = 0; i < size; ++i) bytes[i] = static_cast<char>('a' + i % 23);
+        const std::string f = t.Write("head.bin", bytes);
+        std::string out = "left over";
+        ASSERT_TRUE(pf::ReadFileHead(f, limit, out)) << size;
+        EXPECT_EQ(out, bytes.substr(0, limit)) << size;
+    }
+    // A pipe or a directory by that name is refused at once instead of read.
+    const std::string fifo = t / "pipe";
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    std::string out;
+    EXPECT_FALSE(pf::ReadFileHead(fifo, limit, out));
+    EXPECT_FALSE(pf::ReadFileHead(t.path(), limit, out));
+    EXPECT_FALSE(pf::ReadFileHead(t / "missing", limit, out));
+}

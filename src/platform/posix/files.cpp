@@ -422,11 +422,13 @@ bool ReadFileHead(const std::string& path, std::size_t limit, std::string& out) 
     if (fd.get() < 0) return false;
     struct stat st;
     if (::fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode)) return false;
-    out.resize(std::min<std::size_t>(limit, static_cast<std::size_t>(st.st_size)));
+    // One byte past the size sees a file that grew since; more room is made only as needed,
+    // so that a small file does not cost a large zeroed buffer.
+    out.resize(std::min<std::size_t>(limit, static_cast<std::size_t>(st.st_size) + 1));
     std::size_t have = 0;
     // The file may still grow or shrink while it is read.
     while (have < limit) {
-        if (have == out.size()) out.resize(std::min(limit, have + 65536));
+        if (have == out.size()) out.resize(std::min(limit, have + std::max<std::size_t>(have, 4096)));
         const ssize_t n = ::read(fd.get(), out.data() + have, out.size() - have);
         if (n < 0) {
             if (errno == EINTR) continue;
