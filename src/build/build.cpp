@@ -77,6 +77,7 @@ struct Build {
     // `stop` it is not cleared by the reply to a tool.
     std::atomic<std::int64_t> stopAskedAt{0};
     std::atomic<int> returnCode{0};
+    std::atomic<unsigned> started{0};
     std::atomic<std::int64_t> milliseconds{0};
     std::thread worker;
     std::mutex mutex;  // guards the fields below
@@ -302,6 +303,10 @@ int LastBuildReturnCode() {
     return B().returnCode;
 }
 
+unsigned BuildsStarted() {
+    return B().started;
+}
+
 std::int64_t LastBuildMilliseconds() {
     return B().milliseconds;
 }
@@ -391,6 +396,7 @@ bool StartBuild() {
     B().state = kBuildRunning;
     try {
         B().worker = std::thread(RunWorker, std::move(order));
+        ++B().started;
     } catch (const std::system_error&) {
         B().state = kBuildIdle;
         return false;

@@ -34,6 +34,9 @@ bool BuildStopRequested();
 // The last build's return code (-1 from the Make command until the build ends) and duration.
 int LastBuildReturnCode();
 std::int64_t LastBuildMilliseconds();
+// How many builds have been started; a caller compares it before and after a command to know
+// whether a build ran, since a quick one may already have ended when it looks at the state.
+unsigned BuildsStarted();
 
 // The text of the Make entry of the menu: "Make\tF9" (or the Eiffel compile text), "Stop
 // build" from the Make command until its build ends.

@@ -22,9 +22,10 @@ int RunBuildCommand(const std::string& root, const std::string& name, std::ostre
     if (!LoadProjectForTool(root, name)) return 1;
     InstallBuild();
     FrameOutputPane().Clear(kBuildPage);
+    const unsigned before = BuildsStarted();
     MakeCommand();
     // A Make that asked and was refused started nothing.
-    const bool started = BuildState() == kBuildRunning;
+    const bool started = BuildsStarted() != before;
     WaitForBuild();
     for (const std::string& line : FrameOutputPane().Lines(kBuildPage)) out << line << '\n';
     UninstallBuild();

@@ -166,10 +166,12 @@ TEST_F(BuildTest, SecondMakeRequestsStopAndTheMenuSaysSo) {
 TEST_F(BuildTest, MakeQuestionsBeforeTheBuild) {
     CurrentProject().make->makeName = Script("quiet", "exit 0\n");
     // No makefile: No stops, Yes generates (here refused by the generator: stops too).
+    const unsigned started = BuildsStarted();
     ui.Answer(kIdNo);
     MakeCommand();
     EXPECT_EQ(ui.Texts(), Strings{"Makefile doesn't exist. Generate it?"});
     EXPECT_EQ(BuildState(), kBuildIdle);
+    EXPECT_EQ(BuildsStarted(), started);
     int generated = 0;
     gGenerateMakefileHook = [&] {
         ++generated;
@@ -178,6 +180,8 @@ TEST_F(BuildTest, MakeQuestionsBeforeTheBuild) {
     };
     ui.Answer(kIdYes);
     MakeCommand();
+    // Counted even when the build has ended before anybody looks.
+    EXPECT_EQ(BuildsStarted(), started + 1);
     WaitForBuild();
     EXPECT_EQ(generated, 1);
     EXPECT_TRUE(IsSuccess(Pane())) << (Pane().empty() ? "" : Pane()[0]);
@@ -236,21 +240,23 @@ TEST_F(BuildTest, RebuildAllDeletesObjectsOfSourcesAndResources) {
     dir.Write("obj/app.res", "r");
     dir.Write("obj/start.obj", "keep");
     dir.Write("obj/makefile", "all:\n");
-    p.make->makeName = Script("quiet", "exit 0\n");
+    // The make command leaves a mark: it may end before the state could be looked at.
+    p.make->makeName = Script("marking", "touch made\nexit 0\n");
     p.files = {"START.ASM", "SRC/MAIN.C", "APP.RC"};
     EXPECT_TRUE(RebuildAll());
-    EXPECT_EQ(BuildState(), kBuildRunning);  // Make followed
     WaitForBuild();
+    EXPECT_TRUE(platform::PathExists(make + "/made"));  // Make followed
     EXPECT_FALSE(platform::PathExists(make + "/main.obj"));
     EXPECT_FALSE(platform::PathExists(make + "/app.res"));
     EXPECT_TRUE(platform::PathExists(make + "/start.obj"));
     EXPECT_EQ(FrameStatusPane().Text(), "2 object files deleted");
 
     FrameStatusPane().Reset();
+    ASSERT_TRUE(platform::DeleteFile(make + "/made"));
     p.files = {"START.ASM"};
     EXPECT_TRUE(RebuildAll());
-    EXPECT_EQ(BuildState(), kBuildRunning);
     WaitForBuild();
+    EXPECT_TRUE(platform::PathExists(make + "/made"));
     EXPECT_EQ(FrameStatusPane().Text(), "");
     p.files.clear();
     EXPECT_FALSE(RebuildAll());
