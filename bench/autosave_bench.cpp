@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "bench_support.h"
 #include "editor/autosave.h"
 #include "editor/document.h"
 #include "platform/files.h"
@@ -22,16 +23,15 @@ extern char** environ;
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
+using velt::bench::Clock;
+using velt::bench::Median;
+using velt::bench::Seconds;
+
 namespace fs = std::filesystem;
 
 constexpr int kDocuments = 20;
 constexpr std::size_t kDocumentBytes = 1000000;
 constexpr int kRounds = 7;
-
-double Seconds(Clock::time_point since) {
-    return std::chrono::duration<double>(Clock::now() - since).count();
-}
 
 // C-like lines of about 40 characters, CR LF counted, up to `bytes`.
 void Fill(velt::Document& doc, int n, std::size_t bytes) {
@@ -43,11 +43,6 @@ void Fill(velt::Document& doc, int n, std::size_t bytes) {
         velt::AppendLine(doc, velt::NewLine(line, len));
         size += static_cast<std::size_t>(len) + 2;
     }
-}
-
-double Median(std::vector<double> v) {
-    std::sort(v.begin(), v.end());
-    return v[v.size() / 2];
 }
 
 // cp of the copies' bytes from one directory to another: the plain cost of writing them.

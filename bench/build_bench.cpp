@@ -25,6 +25,7 @@
 #include <string>
 #include <vector>
 
+#include "bench_support.h"
 #include "build/build.h"
 #include "build/diagnostics.h"
 #include "platform/files.h"
@@ -37,26 +38,17 @@
 
 namespace {
 
+using velt::bench::Clock;
+using velt::bench::Median;
+using velt::bench::Seconds;
+using velt::bench::WriteFile;
+
 namespace vp = velt::platform;
 namespace fs = std::filesystem;
-using Clock = std::chrono::steady_clock;
-
-double Seconds(Clock::time_point since) {
-    return std::chrono::duration<double>(Clock::now() - since).count();
-}
-
-void Write(const std::string& path, const std::string& text) {
-    std::ofstream(path, std::ios::binary) << text;
-}
 
 [[noreturn]] void Fail(const std::string& what) {
     std::fprintf(stderr, "build_bench: %s\n", what.c_str());
     std::exit(1);
-}
-
-double Median(std::vector<double> v) {
-    std::sort(v.begin(), v.end());
-    return v[v.size() / 2];
 }
 
 // A list of about 700 pixels in a proportional font: every character its own width.
@@ -91,25 +83,26 @@ int main(int argc, char** argv) {
     fs::copy(sdk, root, fs::copy_options::recursive, ec);
     if (ec) Fail("cannot copy " + sdk + ": " + ec.message());
 
-    Write(root + "/lib/projects.ini", "[Projects]\nbench=" + proj + "/bench.prj\n");
+    WriteFile(root + "/lib/projects.ini", "[Projects]\nbench=" + proj + "/bench.prj\n");
     std::string list;
-    Write(proj + "/src/bench.h", "int shared(int);\n");
+    WriteFile(proj + "/src/bench.h", "int shared(int);\n");
     for (int i = 0; i < files; ++i) {
         const std::string n = std::to_string(i);
-        Write(proj + "/src/f" + n + ".c",
-              "#include <string.h>\n#include \"bench.h\"\nint f" + n +
-                  "(const char* s) { return shared((int)strlen(s) + " + n + "); }\n");
+        WriteFile(proj + "/src/f" + n + ".c",
+                  "#include <string.h>\n#include \"bench.h\"\nint f" + n +
+                      "(const char* s) { return shared((int)strlen(s) + " + n + "); }\n");
         list += "File" + std::to_string(i + 1) + "=F" + n + ".C\n";
     }
-    Write(proj + "/src/main.c",
-          "#include \"bench.h\"\nint shared(int x) { return x; }\nint main(void) { return 0; }\n");
+    WriteFile(
+        proj + "/src/main.c",
+        "#include \"bench.h\"\nint shared(int x) { return x; }\nint main(void) { return 0; }\n");
     list += "File" + std::to_string(files + 1) + "=MAIN.C\n";
-    const std::string prj = "; Velt project file. Syntax: Name = value\n[bench]\nMakeName=" +
-                            root + "/bin/make.exe\nMakeDir=" + out + "\nSourcesDir=" + proj +
+    const std::string prj = "; Velt project file. Syntax: Name = value\n[bench]\nMakeName=" + root +
+                            "/bin/make.exe\nMakeDir=" + out + "\nSourcesDir=" + proj +
                             "/src\nExe=bench.exe\nCompilerFlags=136\nIncludes=" + root +
                             "/include;" + proj + "/src\nPrjFiles=" + std::to_string(files + 1) +
                             "\n" + list;
-    Write(proj + "/bench.prj", prj);
+    WriteFile(proj + "/bench.prj", prj);
 
     vp::RunOptions quiet;
     quiet.directory = proj;
@@ -156,9 +149,10 @@ int main(int argc, char** argv) {
     // the machine's load drifting over the run.
     std::vector<double> paired;
     for (int r = 0; r < rounds; ++r) paired.push_back(throughVelt[r] / byMake[r]);
-    std::printf("  ratio            best %8.3f    median %8.3f   round by round, median %6.3f"
-                "   (goal: at most 1.20)\n",
-                bestVelt / bestMake, Median(throughVelt) / Median(byMake), Median(paired));
+    std::printf(
+        "  ratio            best %8.3f    median %8.3f   round by round, median %6.3f"
+        "   (goal: at most 1.20)\n",
+        bestVelt / bestMake, Median(throughVelt) / Median(byMake), Median(paired));
 
     // ---- F9 in this process, as the IDE makes it: the project open, Make and its worker.
     static std::string programRoot = root;
@@ -190,7 +184,8 @@ int main(int argc, char** argv) {
     const double bestIn = *std::min_element(inProcess.begin(), inProcess.end());
     const double bestAgain = *std::min_element(byMakeAgain.begin(), byMakeAgain.end());
     std::printf("  F9 in process    best %8.4f s  median %8.4f s\n", bestIn, Median(inProcess));
-    std::printf("  make directly    best %8.4f s  median %8.4f s\n", bestAgain, Median(byMakeAgain));
+    std::printf("  make directly    best %8.4f s  median %8.4f s\n", bestAgain,
+                Median(byMakeAgain));
     std::printf("  ratio            best %8.3f    median %8.3f\n", bestIn / bestAgain,
                 Median(inProcess) / Median(byMakeAgain));
     velt::UninstallBuild();
@@ -202,8 +197,8 @@ int main(int argc, char** argv) {
     const int messages = 10000;
     double worst = 0;
     double total = 0;
-    const std::string echo = root + "/bin/nimra.exe -c -g2 -I" + root + "/include -I" + proj +
-                             "/src " + proj + "/src/";
+    const std::string echo =
+        root + "/bin/nimra.exe -c -g2 -I" + root + "/include -I" + proj + "/src " + proj + "/src/";
     for (int i = 0; i < messages; ++i) {
         std::string text;
         if (i % 10 == 9) {
@@ -221,8 +216,9 @@ int main(int argc, char** argv) {
     velt::SetBuildState(velt::kBuildIdle);
     const std::size_t lines = velt::FrameOutputPane().Lines(velt::kBuildPage).size();
     std::printf("%d tool messages on the build page (%zu lines after wrapping)\n", messages, lines);
-    std::printf("  total %8.3f ms  mean %8.4f ms  worst step %8.3f ms   (goal: no step over 50 ms)\n",
-                total * 1e3, total * 1e3 / messages, worst * 1e3);
+    std::printf(
+        "  total %8.3f ms  mean %8.4f ms  worst step %8.3f ms   (goal: no step over 50 ms)\n",
+        total * 1e3, total * 1e3 / messages, worst * 1e3);
 
     // ---- The results of a full diagnostics file, one step of the user interface.
     velt::Project& p = velt::CurrentProject();
@@ -234,7 +230,7 @@ int main(int argc, char** argv) {
         line.resize(1400);
         full += line + "\n";
     }
-    Write(p.errorFile, full);
+    WriteFile(p.errorFile, full);
     const Clock::time_point shown = Clock::now();
     velt::ShowBuildResults();
     const double showSeconds = Seconds(shown);

@@ -16,6 +16,7 @@
 #include <string>
 #include <vector>
 
+#include "bench_support.h"
 #include "editor/block.h"
 #include "editor/document.h"
 #include "editor/document_commands.h"
@@ -31,7 +32,8 @@ extern char** environ;
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
+using velt::bench::Clock;
+using velt::bench::Seconds;
 
 constexpr unsigned kVkLeft = 0x25;  // the arrow keys' virtual-key codes
 constexpr unsigned kVkRight = 0x27;
@@ -169,10 +171,6 @@ std::size_t DocumentHash(const velt::Document& doc) {
         h = (h ^ '\n') * 1099511628211ull;
     }
     return h;
-}
-
-double Seconds(Clock::time_point from) {
-    return std::chrono::duration<double>(Clock::now() - from).count();
 }
 
 // Escapes the keystrokes for a double-quoted Vim string typed in Insert mode.

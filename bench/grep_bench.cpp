@@ -23,17 +23,15 @@
 #include <vector>
 
 #include "analysis/grep.h"
+#include "bench_support.h"
 #include "platform/files.h"
 
 extern char** environ;
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
-
-double Seconds(Clock::time_point t0) {
-    return std::chrono::duration<double>(Clock::now() - t0).count();
-}
+using velt::bench::Clock;
+using velt::bench::Seconds;
 
 // Runs a program with its output to the file `out`: its wall time, or a negative number
 // when it cannot be started.

@@ -10,6 +10,7 @@
 #include <fstream>
 #include <string>
 
+#include "bench_support.h"
 #include "platform/files.h"
 #include "platform/process.h"
 #include "project/makefile.h"
@@ -17,17 +18,12 @@
 
 namespace {
 
+using velt::bench::Clock;
+using velt::bench::Seconds;
+using velt::bench::WriteFile;
+
 namespace vp = velt::platform;
 namespace fs = std::filesystem;
-using Clock = std::chrono::steady_clock;
-
-double Seconds(Clock::time_point since) {
-    return std::chrono::duration<double>(Clock::now() - since).count();
-}
-
-void Write(const std::string& path, const std::string& text) {
-    std::ofstream(path, std::ios::binary) << text;
-}
 
 }  // namespace
 
@@ -59,17 +55,17 @@ int main(int argc, char** argv) {
     p.make = std::make_unique<velt::MakeSettings>();
     p.make->makeDir = work + "/out";
     std::string loop = "#!/bin/sh\n";
-    for (int h = 0; h < 3; ++h) Write(work + "/src/h" + std::to_string(h) + ".h", "int h;\n");
+    for (int h = 0; h < 3; ++h) WriteFile(work + "/src/h" + std::to_string(h) + ".h", "int h;\n");
     for (int i = 0; i < files; ++i) {
         const std::string name = "f" + std::to_string(i) + ".c";
-        Write(work + "/src/" + name,
-              "#include \"h0.h\"\n#include \"h1.h\"\n#include \"h2.h\"\nint f" + std::to_string(i) +
-                  "(void) { return 0; }\n");
+        WriteFile(work + "/src/" + name,
+                  "#include \"h0.h\"\n#include \"h1.h\"\n#include \"h2.h\"\nint f" +
+                      std::to_string(i) + "(void) { return 0; }\n");
         p.files.push_back("F" + std::to_string(i) + ".C");
         loop += "\"" + nimra + "\" -M -Fodeps.tmp -I" + root + "/include -I" + work + "/src " +
                 work + "/src/" + name + " || exit 1\n";
     }
-    Write(work + "/scans.sh", loop);
+    WriteFile(work + "/scans.sh", loop);
 
     double best_gen = 1e9;
     double best_scan = 1e9;

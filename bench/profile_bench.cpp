@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "bench_support.h"
 #include "platform/files.h"
 #include "platform/profile_store.h"
 
@@ -21,14 +22,12 @@ extern char** environ;
 
 namespace {
 
+using velt::bench::Clock;
+using velt::bench::Seconds;
+
 namespace vp = velt::platform;
-using Clock = std::chrono::steady_clock;
 
 constexpr int kKeys = 5000;
-
-double Seconds(Clock::time_point since) {
-    return std::chrono::duration<double>(Clock::now() - since).count();
-}
 
 std::string Key(int i) {
     return "Key" + std::to_string(i);

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "bench_support.h"
 #include "platform/files.h"
 #include "platform/process.h"
 #include "platform/profile_store.h"
@@ -20,14 +21,13 @@
 
 namespace {
 
+using velt::bench::Clock;
+using velt::bench::Median;
+using velt::bench::Seconds;
+
 namespace vp = velt::platform;
-using Clock = std::chrono::steady_clock;
 
 constexpr int kDependencies = 20;
-
-double Seconds(Clock::time_point since) {
-    return std::chrono::duration<double>(Clock::now() - since).count();
-}
 
 std::string ProjectText(int files) {
     std::string t = "; Velt project file. Syntax: Name = value\n[bench]\n";
@@ -43,11 +43,6 @@ std::string ProjectText(int files) {
     }
     t += "CmsDirectory=/tmp/CMS\nProjectFlags=0\n";
     return t;
-}
-
-double Median(std::vector<double> v) {
-    std::sort(v.begin(), v.end());
-    return v[v.size() / 2];
 }
 
 }  // namespace

@@ -11,12 +11,14 @@
 
 #include "analysis/c_scanner.h"
 #include "analysis/function_list.h"
+#include "bench_support.h"
 #include "editor/document.h"
 #include "editor/document_io.h"
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
+using velt::bench::Clock;
+using velt::bench::Seconds;
 
 constexpr double kGoalSeconds = 0.3;
 
@@ -82,10 +84,6 @@ std::string MakeSource(int lines, int& functions) {
     }
     for (; i < lines; ++i) out += "/* filler */\n";
     return out;
-}
-
-double Seconds(Clock::time_point t0) {
-    return std::chrono::duration<double>(Clock::now() - t0).count();
 }
 
 }  // namespace

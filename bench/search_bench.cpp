@@ -19,6 +19,7 @@
 #include <string>
 #include <vector>
 
+#include "bench_support.h"
 #include "editor/document.h"
 #include "editor/document_io.h"
 #include "editor/editing.h"
@@ -30,7 +31,8 @@ extern char** environ;
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
+using velt::bench::Clock;
+using velt::bench::Seconds;
 
 constexpr char kNeedle[] = "velt_bench_needle";
 
@@ -62,10 +64,6 @@ std::string MakeSource(int lines) {
     }
     out += std::string("/* ") + kNeedle + " */\n";
     return out;
-}
-
-double Seconds(Clock::time_point t0) {
-    return std::chrono::duration<double>(Clock::now() - t0).count();
 }
 
 // Runs a program with its output to the file `out`; its wall time. Never /dev/null: GNU grep
