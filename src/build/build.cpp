@@ -156,7 +156,7 @@ bool IsCSource(const Document* doc) {
 
 struct WorkOrder {
     std::string command;
-    std::string directory;     // where the command runs
+    std::string directory;  // where the command runs
     std::string makeDir;
     std::string errorFile;     // absolute
     bool checkMakeDir = true;  // not for Eiffel
@@ -182,8 +182,9 @@ void RunWorker(WorkOrder order) {
     };
 
     if (order.checkMakeDir && !pf::IsDirectory(pf::ResolveName(order.makeDir))) {
-        const std::string text = FormatText(
-            "The make directory %s\ndoes not exist.\nImpossible to run make\n", order.makeDir.c_str());
+        const std::string text =
+            FormatText("The make directory %s\ndoes not exist.\nImpossible to run make\n",
+                       order.makeDir.c_str());
         finish();
         Post([text] { ShowMessage(text); });
         return;
@@ -192,17 +193,19 @@ void RunWorker(WorkOrder order) {
     std::FILE* f = std::fopen(order.errorFile.c_str(), "wb");
     if (!f) {
         const std::string fallback = pf::JoinPath(order.makeDir, "errout.err");
-        const std::string text =
-            AsciiLower(FormatText("Unable to open messages file %s for writing",
-                                  order.errorFile.c_str()) +
-                       FormatText("\nDefaulting to %s/errout.err", order.makeDir.c_str()));
+        const std::string text = AsciiLower(
+            FormatText("Unable to open messages file %s for writing", order.errorFile.c_str()) +
+            FormatText("\nDefaulting to %s/errout.err", order.makeDir.c_str()));
         Post([text] { ShowMessage(text); });
         p.errorFile = CutField(fallback);
         order.errorFile = Against(b.startDirectory, fallback);
         f = std::fopen(order.errorFile.c_str(), "wb");
         if (!f) {
             finish();
-            Post([] { ShowMessage("Impossible to open that too...\nThe environment is screwed up. I quit"); });
+            Post([] {
+                ShowMessage(
+                    "Impossible to open that too...\nThe environment is screwed up. I quit");
+            });
             return;
         }
     }
@@ -602,8 +605,8 @@ DiagnosticsReading ReadDiagnostics(const std::string& bytes) {
 void ShowBuildResults() {
     OutputPane& pane = FrameOutputPane();
     pane.Clear(kBuildPage);
-    pane.SetDoubleClickAction(kBuildPage,
-                              [](std::size_t index, const std::string&) { JumpToBuildLine(index); });
+    pane.SetDoubleClickAction(
+        kBuildPage, [](std::size_t index, const std::string&) { JumpToBuildLine(index); });
     Project& p = CurrentProject();
     std::string bytes;
     // Reading stops after kMaxDiagnostics characters, so one more tells a file too big; a
@@ -618,8 +621,8 @@ void ShowBuildResults() {
     if (!opened) {
         AddBuildLine(FormatText("Diagnostics file %s doesn't exist", p.errorFile.c_str()));
     } else if (bytes.empty()) {
-        AddBuildLine(FormatText("%s built successfully. (%3.1f sec).",
-                                pf::NamePart(p.exe).c_str(), seconds));
+        AddBuildLine(FormatText("%s built successfully. (%3.1f sec).", pf::NamePart(p.exe).c_str(),
+                                seconds));
     } else {
         const DiagnosticsReading r = ReadDiagnostics(bytes);
         for (const std::string& line : r.lines) AddBuildLine(line);
@@ -731,7 +734,8 @@ std::vector<std::string> ToolMessageBuffer::Add(const std::string& text, bool& o
     if (newline == std::string::npos && text_.size() <= kToolLineLimit) return out;
     std::string line = newline == std::string::npos ? text_ : text_.substr(0, newline);
     if (!line.empty() && line.back() == '\r') line.pop_back();
-    for (std::size_t i = 0; i < line.size(); i += kToolPiece) out.push_back(line.substr(i, kToolPiece));
+    for (std::size_t i = 0; i < line.size(); i += kToolPiece)
+        out.push_back(line.substr(i, kToolPiece));
     if (line.empty()) out.push_back(std::string());
     text_.clear();
     return out;
@@ -760,12 +764,18 @@ void InstallBuild(std::function<bool(std::string&)> readBlock) {
     B().readBlock = std::move(readBlock);
     CommandDispatcher& d = FrameCommands();
     d.Unregister(kOwner);
-    d.Register(kCmdMake, [](const CommandCall&) { MakeCommand(); return std::intptr_t{0}; },
-               kOwner);
-    d.Register(kCmdRebuildAll,
-               [](const CommandCall&) { return std::intptr_t{RebuildAll() ? 1 : 0}; }, kOwner);
-    d.Register(kCmdLink, [](const CommandCall&) { return std::intptr_t{Relink() ? 1 : 0}; },
-               kOwner);
+    d.Register(
+        kCmdMake,
+        [](const CommandCall&) {
+            MakeCommand();
+            return std::intptr_t{0};
+        },
+        kOwner);
+    d.Register(
+        kCmdRebuildAll, [](const CommandCall&) { return std::intptr_t{RebuildAll() ? 1 : 0}; },
+        kOwner);
+    d.Register(
+        kCmdLink, [](const CommandCall&) { return std::intptr_t{Relink() ? 1 : 0}; }, kOwner);
     gProjectUpToDateCheck = TargetUpToDateCheck;
     gMenuItemTextHook = [](unsigned command) -> std::optional<std::string> {
         if (command != kCmdMake) return std::nullopt;

@@ -10,6 +10,7 @@
 
 #include "build/diagnostics.h"
 #include "build_fixture.h"
+#include "editor/document_commands.h"
 #include "platform/files.h"
 #include "project/project.h"
 #include "project/project_file.h"
@@ -23,7 +24,6 @@
 #include "shell/output_pane.h"
 #include "shell/settings.h"
 #include "shell/status_pane.h"
-#include "editor/document_commands.h"
 #include "temp_dir.h"
 
 namespace velt {
@@ -262,8 +262,8 @@ TEST_F(BuildTest, RebuildAllDeletesObjectsOfSourcesAndResources) {
     EXPECT_FALSE(RebuildAll());
     p.make.reset();
     EXPECT_FALSE(RebuildAll());
-    EXPECT_EQ(ui.Texts(), (Strings{"No object files defined in this project",
-                                   "Make parameters not defined"}));
+    EXPECT_EQ(ui.Texts(),
+              (Strings{"No object files defined in this project", "Make parameters not defined"}));
 }
 
 TEST_F(BuildTest, MissingLibrariesAddedToProjectAndMakefile) {
@@ -272,9 +272,10 @@ TEST_F(BuildTest, MissingLibrariesAddedToProjectAndMakefile) {
     dir.Write("root/lib/libm.lib", "");
     dir.Write("obj/makefile", "CFLAGS=-g\nLIBS=old.lib\nall:\n\tlink $(LIBS)\n");
     CurrentProject().libraries = "old.lib";
-    CurrentProject().make->makeName = Script(
-        "undef", "echo 'Error main.obj: 4  undefined reference to sqrt' >&2\n"
-                 "echo 'Error main.obj: 5  undefined reference to cosf' >&2\nexit 1\n");
+    CurrentProject().make->makeName =
+        Script("undef",
+               "echo 'Error main.obj: 4  undefined reference to sqrt' >&2\n"
+               "echo 'Error main.obj: 5  undefined reference to cosf' >&2\nexit 1\n");
     MissingLibrariesRecord seen;
     gMissingLibrariesDialog = [&](const MissingLibrariesRecord& r) {
         seen = r;
@@ -283,7 +284,8 @@ TEST_F(BuildTest, MissingLibrariesAddedToProjectAndMakefile) {
     // Cancelled: the lines come back, last one first.
     MakeCommand();
     WaitForBuild();
-    EXPECT_EQ(seen.lines, (Strings{"sqrt (math library) libm.lib", "cosf (not installed) libq.lib"}));
+    EXPECT_EQ(seen.lines,
+              (Strings{"sqrt (math library) libm.lib", "cosf (not installed) libq.lib"}));
     EXPECT_EQ(seen.libraries, Strings{"libm.lib"});
     ASSERT_EQ(Pane().size(), 3u);
     EXPECT_EQ(Pane()[0], "Error main.obj: 5  undefined reference to cosf");
@@ -295,8 +297,7 @@ TEST_F(BuildTest, MissingLibrariesAddedToProjectAndMakefile) {
     MakeCommand();
     WaitForBuild();
     EXPECT_EQ(CurrentProject().libraries, "old.lib libm.lib");
-    EXPECT_EQ(dir.Read("obj/makefile"),
-              "CFLAGS=-g\nLIBS=old.lib libm.lib\nall:\n\tlink $(LIBS)\n");
+    EXPECT_EQ(dir.Read("obj/makefile"), "CFLAGS=-g\nLIBS=old.lib libm.lib\nall:\n\tlink $(LIBS)\n");
     EXPECT_FALSE(platform::PathExists(make + "/tt88$$$.tmp"));
     EXPECT_EQ(ui.Texts(), Strings{"The missing libraries habe been added. Restart Make"});
     ASSERT_EQ(Pane().size(), 1u);
@@ -314,7 +315,8 @@ TEST_F(BuildTest, MissingLibrariesAddedToProjectAndMakefile) {
 }
 
 TEST_F(BuildTest, DiagnosticsFileMissingOrTooBig) {
-    CurrentProject().make->makeName = Script("big", "head -c 70000 /dev/zero | tr '\\0' 'a' | fold -w 100 >&2\nexit 1\n");
+    CurrentProject().make->makeName =
+        Script("big", "head -c 70000 /dev/zero | tr '\\0' 'a' | fold -w 100 >&2\nexit 1\n");
     MakeAndWait();
     EXPECT_EQ(ui.Texts(), Strings{"Message file " + make + "/hello.err too big"});
     EXPECT_EQ(Pane().size(), 65535u / 101 + 1);  // the lines read, then the time line

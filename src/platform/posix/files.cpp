@@ -428,7 +428,8 @@ bool ReadFileHead(const std::string& path, std::size_t limit, std::string& out) 
     std::size_t have = 0;
     // The file may still grow or shrink while it is read.
     while (have < limit) {
-        if (have == out.size()) out.resize(std::min(limit, have + std::max<std::size_t>(have, 4096)));
+        if (have == out.size())
+            out.resize(std::min(limit, have + std::max<std::size_t>(have, 4096)));
         const ssize_t n = ::read(fd.get(), out.data() + have, out.size() - have);
         if (n < 0) {
             if (errno == EINTR) continue;
