@@ -20,6 +20,7 @@
 #include "editor/editing.h"
 #include "editor_harness.h"
 #include "grep_dialog.h"
+#include "modal_steps.h"
 #include "output_pane_widget.h"
 #include "shell/commands.h"
 #include "shell/dispatch.h"
@@ -29,28 +30,9 @@
 
 namespace {
 
-template <typename T>
-T* Modal() {
-    return qobject_cast<T*>(QApplication::activeModalWidget());
-}
-
-template <typename T>
-T* Child(QWidget* parent, const char* name) {
-    return parent->findChild<T*>(name);
-}
-
-// Runs `step` once a modal widget of type T is up; closes every dialog when none comes, so
-// that the test fails instead of hanging.
-template <typename T>
-void WhenModal(std::function<void(T*)> step) {
-    QTimer::singleShot(0, [step] {
-        if (!QTest::qWaitFor([] { return Modal<T>() != nullptr; })) {
-            while (auto* d = Modal<QDialog>()) d->reject();
-            QFAIL("the expected dialog did not open");
-        }
-        step(Modal<T>());
-    });
-}
+using velt::testing::Child;
+using velt::testing::Modal;
+using velt::testing::WhenModal;
 
 QStringList FieldTexts(QWidget* dialog) {
     QStringList texts;

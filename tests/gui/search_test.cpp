@@ -27,6 +27,7 @@
 #include "editor_harness.h"
 #include "editor_window.h"
 #include "main_window.h"
+#include "modal_steps.h"
 #include "platform/profile_store.h"
 #include "qt_ui.h"
 #include "search_dialogs.h"
@@ -59,29 +60,9 @@ std::string WholeText(const velt::Document& doc) {
     return all;
 }
 
-template <typename T>
-T* Modal() {
-    return qobject_cast<T*>(QApplication::activeModalWidget());
-}
-
-template <typename T>
-T* Child(QWidget* parent, const char* name) {
-    return parent->findChild<T*>(name);
-}
-
-// Runs `step` once a modal widget of type T is up (from the event loop of whatever opened
-// it). When none comes, every open dialog is closed so that the test fails instead of
-// hanging.
-template <typename T>
-void WhenModal(std::function<void(T*)> step) {
-    QTimer::singleShot(0, [step] {
-        if (!QTest::qWaitFor([] { return Modal<T>() != nullptr; })) {
-            while (auto* d = Modal<QDialog>()) d->reject();
-            QFAIL("the expected dialog did not open");
-        }
-        step(Modal<T>());
-    });
-}
+using velt::testing::Child;
+using velt::testing::Modal;
+using velt::testing::WhenModal;
 
 // Answers the next message box with `button`, keeping its title and text.
 void AnswerBox(QMessageBox::StandardButton button, QString* title, QString* text) {
