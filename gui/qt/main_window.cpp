@@ -58,7 +58,6 @@ namespace velt::gui {
 
 namespace {
 
-
 // The output pane's rows when OutputWndHeight does not say.
 constexpr int kDefaultOutputRows = 8;
 // The frame's smallest size, in average characters of the editor font.
@@ -310,13 +309,7 @@ SaveContext MainWindow::saveContext() const {
     c.frameCX = normal_.width();
     c.frameCY = normal_.height();
     c.projectOpen = ProjectIsOpen();
-    const std::vector<DocumentSummary> docs = CurrentDocuments().Documents();
-    if (!docs.empty()) c.currentFile = docs.front().name;
-    for (const DocumentSummary& d : docs) {
-        OpenDocumentState s;
-        s.name = d.name;
-        s.line = d.line;
-        s.temporary = d.internalBuffer;
+    AddOpenDocuments(c, [this](const DocumentSummary& d) -> std::optional<ScreenRect> {
         for (QMdiSubWindow* w : mdi_->subWindowList()) {
             const EditorWindow* editor = EditorOf(w);
             if (!editor || editor->view() != d.view) continue;
@@ -328,11 +321,10 @@ SaveContext MainWindow::saveContext() const {
             int left = topLeft.x(), right = topLeft.x() + n.width();
             if (w->isMinimized()) left = -std::max(left, 1);
             if (w->isMaximized()) right = -std::max(right, 1);
-            s.rect = {left, topLeft.y(), right, topLeft.y() + n.height()};
-            break;
+            return ScreenRect{left, topLeft.y(), right, topLeft.y() + n.height()};
         }
-        c.documents.push_back(std::move(s));
-    }
+        return std::nullopt;
+    });
     return c;
 }
 

@@ -31,18 +31,7 @@ SaveContext GatherWindowState() {
     c.frameCX = p.frameCX;
     c.frameCY = p.frameCY;
     c.projectOpen = ProjectIsOpen();
-    const std::vector<DocumentSummary> docs = CurrentDocuments().Documents();
-    if (!docs.empty()) c.currentFile = docs.front().name;
-    for (const DocumentSummary& d : docs) {
-        OpenDocumentState s;
-        s.name = d.name;
-        s.line = d.line;
-        s.temporary = d.internalBuffer;
-        // No rectangle without windows, but the state marks survive.
-        if (d.minimised) s.rect.left = -1;
-        if (d.maximised) s.rect.right = -1;
-        c.documents.push_back(std::move(s));
-    }
+    AddOpenDocuments(c);
     return c;
 }
 

@@ -6,6 +6,7 @@
 #include "platform/files.h"
 #include "platform/profile_store.h"
 #include "shell/compiler_root.h"
+#include "shell/document_host.h"
 #include "shell/messages.h"
 #include "shell/strutil.h"
 
@@ -168,6 +169,27 @@ bool LoadGlobalSettings(const std::string& root, GlobalSettings& s, LoadMode mod
     }
     RunReaders(SettingsSlot::OpenProject, loc);
     return pf::IsRegularFile(file);
+}
+
+void AddOpenDocuments(
+    SaveContext& c,
+    const std::function<std::optional<ScreenRect>(const DocumentSummary&)>& windowRect) {
+    const std::vector<DocumentSummary> docs = CurrentDocuments().Documents();
+    if (!docs.empty()) c.currentFile = docs.front().name;
+    for (const DocumentSummary& d : docs) {
+        OpenDocumentState s;
+        s.name = d.name;
+        s.line = d.line;
+        s.temporary = d.internalBuffer;
+        if (std::optional<ScreenRect> rect = windowRect ? windowRect(d) : std::nullopt) {
+            s.rect = *rect;
+        } else {
+            // No rectangle without windows, but the state marks survive.
+            if (d.minimised) s.rect.left = -1;
+            if (d.maximised) s.rect.right = -1;
+        }
+        c.documents.push_back(std::move(s));
+    }
 }
 
 bool SaveGlobalSettings(const std::string& root, const GlobalSettings& s, const SaveContext& ctx) {

@@ -122,6 +122,15 @@ struct SaveContext {
     std::vector<OpenDocumentState> documents;  // editor documents in window order
 };
 
+struct DocumentSummary;
+
+// Adds the open documents (CurrentDocuments()) to `c` as the next start reopens them, with the
+// current document's name. `windowRect` gives a document's window rectangle, marks included;
+// without one (no windows) only the minimised and maximised marks are kept.
+void AddOpenDocuments(
+    SaveContext& c,
+    const std::function<std::optional<ScreenRect>(const DocumentSummary&)>& windowRect = {});
+
 // Writes the settings when saving is enabled, in their save order, as one replacement of the
 // file. Stops at the first key that cannot be written (or part that fails) and returns false;
 // keys written before stay written. The OpenProject parts run even then: the open project
