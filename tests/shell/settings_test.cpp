@@ -7,6 +7,7 @@
 
 #include "platform/files.h"
 #include "platform/profile_store.h"
+#include "recording_documents.h"
 #include "scripted_ui.h"
 #include "shell/settings.h"
 #include "shell/settings_dump.h"
@@ -441,3 +442,45 @@ TEST_F(Settings, DumpListsEverySettingInReadingOrder) {
 }
 
 }  // namespace
+
+TEST(OpenDocuments, KeepNamesLinesAndWindowMarks) {
+    velt::testing::RecordingDocuments host;
+    velt::DocumentSummary a, b, c;
+    a.name = "/w/a.c";
+    a.line = 12;
+    a.minimised = true;
+    b.name = "/w/b.c";
+    b.maximised = true;
+    c.name = "untitled";
+    c.internalBuffer = true;
+    host.docs = {a, b, c};
+
+    // Without windows only the minimised and maximised marks are kept.
+    SaveContext bare;
+    velt::AddOpenDocuments(bare);
+    EXPECT_EQ(bare.currentFile, "/w/a.c");
+    ASSERT_EQ(bare.documents.size(), 3u);
+    EXPECT_EQ(bare.documents[0].line, 12);
+    EXPECT_EQ(bare.documents[0].rect.left, -1);
+    EXPECT_EQ(bare.documents[0].rect.right, 0);
+    EXPECT_EQ(bare.documents[1].rect.left, 0);
+    EXPECT_EQ(bare.documents[1].rect.right, -1);
+    EXPECT_TRUE(bare.documents[2].temporary);
+
+    // A window's rectangle replaces the marks; a document without one keeps them.
+    SaveContext framed;
+    velt::AddOpenDocuments(framed, [](const velt::DocumentSummary& d) {
+        return d.name == "/w/b.c" ? std::optional<velt::ScreenRect>({10, 20, -300, 400})
+                                  : std::nullopt;
+    });
+    EXPECT_EQ(framed.documents[0].rect.left, -1);
+    EXPECT_EQ(framed.documents[1].rect.top, 20);
+    EXPECT_EQ(framed.documents[1].rect.right, -300);
+    EXPECT_EQ(framed.documents[1].rect.bottom, 400);
+
+    host.docs.clear();
+    SaveContext none;
+    velt::AddOpenDocuments(none);
+    EXPECT_EQ(none.currentFile, "");
+    EXPECT_TRUE(none.documents.empty());
+}
